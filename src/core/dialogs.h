@@ -1,0 +1,22 @@
+#pragma once
+// The port through which logic asks questions and shows messages (modal message boxes).
+
+#include <string>
+
+namespace vq {
+
+inline constexpr const char* kAppTitle = "Varlotte Qyr";
+
+enum class DialogButtons { Ok, YesNo };
+enum class DialogIcon { None, Stop, Question, Information, Exclamation };
+enum class DialogAnswer { Ok, Yes, No };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Shows a modal box and returns the button pressed. An empty title means kAppTitle.
+    virtual DialogAnswer show(const std::string& text, const std::string& title, DialogButtons buttons,
+                              DialogIcon icon) = 0;
+};
+
+}  // namespace vq

@@ -1,0 +1,67 @@
+#pragma once
+// The counter engine: start-up, the 900 ms tick, the crash-state writer and the plan selection, all
+// acting on the main window's state. Windows call these routines and then show the state.
+
+#include <functional>
+#include <string>
+
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "engine/connection_source.h"
+#include "engine/main_state.h"
+#include "engine/ports.h"
+#include "records/main_window_port.h"
+#include "records/record_store.h"
+
+namespace vq {
+
+class Engine final : public MainWindowPort {
+public:
+    struct Deps {
+        Clock& clock;
+        ConnectionSource& source;
+        Dialogs& dialogs;
+        RecordStore& records;
+        TrayTip* tray = nullptr;        // may be null (no notification area yet)
+        UpdateCheck* update = nullptr;  // may be null (no updater)
+    };
+    // Steps of start-up that other subsystems provide; an empty function does nothing.
+    struct Hooks {
+        std::function<void()> lireskin;  // skin loading
+        std::function<void()> repsup;    // start-of-month check
+    };
+
+    Engine(MainState& state, Deps deps, std::string dataFolder);
+
+    MainState& state() { return m_state; }
+    Hooks& hooks() { return m_hooks; }
+    // Called whenever the engine changed the state, before any box it shows, so windows can redraw.
+    std::function<void()> stateChanged;
+
+    void formLoad();                               // start-up
+    void timer2Tick();                             // the tick; never runs inside itself
+    void timer1Tick();                             // the crash-state writer
+    void setPlanName(const std::string& name);     // plan box text changed (no-op when unchanged)
+    void connectClick();                           // loads the plan named in the plan box
+
+    // MainWindowPort, for the record editor.
+    std::string planName() const override;
+    void selectPlan(const std::string& name) override;
+    std::string allowanceHours() const override;
+    std::string lcd1() const override;
+    std::string lcd2() const override;
+    void setMonthTotal(const std::string& total) override;
+    void setLcd2(const std::string& value) override;
+    std::string firstMinutePrice() const override;
+    std::string minutePrice() const override;
+    void setAmountDue(const std::string& amount) override;
+
+private:
+    MainState& m_state;
+    Deps m_deps;
+    Hooks m_hooks;
+    std::string m_dataFolder;
+    bool m_inTick = false;
+};
+
+}  // namespace vq

@@ -1,0 +1,59 @@
+#include "support/fakes.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace vq::test {
+
+void FakeClock::advance(int seconds) {
+    long total = time.hour * 3600L + time.minute * 60L + time.second + seconds;
+    long days = total / 86400;
+    total %= 86400;
+    if (total < 0) {
+        total += 86400;
+        --days;
+    }
+    date = addDays(date, days);
+    time = TimeOfDay{static_cast<int>(total / 3600), static_cast<int>(total / 60 % 60),
+                     static_cast<int>(total % 60)};
+}
+
+DialogAnswer FakeDialogs::show(const std::string& text, const std::string& title, DialogButtons buttons,
+                               DialogIcon icon) {
+    shown.push_back({text, title, buttons, icon});
+    if (buttons == DialogButtons::Ok) return DialogAnswer::Ok;
+    if (answers.empty()) return DialogAnswer::Yes;
+    DialogAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "vqtest-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+}  // namespace vq::test

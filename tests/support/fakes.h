@@ -1,0 +1,55 @@
+#pragma once
+// Fakes of the core ports and a fresh temporary folder per test.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/dialogs.h"
+
+namespace vq::test {
+
+class FakeClock final : public Clock {
+public:
+    Date date{2026, 12, 8};
+    TimeOfDay time{12, 0, 0};
+    Date today() const override { return date; }
+    TimeOfDay now() const override { return time; }
+    // Moves the clock on by a number of seconds, across midnight when needed.
+    void advance(int seconds);
+};
+
+// Records every box shown and answers from a script (Yes when the script is empty).
+class FakeDialogs final : public Dialogs {
+public:
+    struct Shown {
+        std::string text, title;
+        DialogButtons buttons;
+        DialogIcon icon;
+    };
+    std::vector<Shown> shown;
+    std::deque<DialogAnswer> answers;
+    DialogAnswer show(const std::string& text, const std::string& title, DialogButtons buttons,
+                      DialogIcon icon) override;
+};
+
+// A new empty folder, removed with its contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Whole-file helpers for tests.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+
+}  // namespace vq::test
