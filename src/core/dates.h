@@ -22,16 +22,16 @@ struct TimeOfDay {
     auto operator<=>(const TimeOfDay&) const = default;
 };
 
-std::string dateText(Date d);                    // "dd/MM/yyyy"
-std::string timeText(TimeOfDay t);               // "HH:mm:ss"
-std::string dateTimeText(Date d, TimeOfDay t);   // "dd/MM/yyyy HH:mm:ss"
+std::string dateText(Date d);                   // "dd/MM/yyyy"
+std::string timeText(TimeOfDay t);              // "HH:mm:ss"
+std::string dateTimeText(Date d, TimeOfDay t);  // "dd/MM/yyyy HH:mm:ss"
 // Reads "d/M/yyyy" (an optional time after a blank is ignored); nothing for anything else or an
 // impossible date.
 std::optional<Date> parseDateText(std::string_view text);
 
 bool isValidDate(Date d);
 int daysInMonth(int year, int month);
-long daysSinceEpoch(Date d);          // days since 1970-01-01
+long daysSinceEpoch(Date d);  // days since 1970-01-01
 Date dateFromDays(long days);
 Date addDays(Date d, long n);
 long daysBetween(Date from, Date to);  // to - from, in calendar days

@@ -16,7 +16,8 @@ std::string lireini(std::string_view section, std::string_view key, const std::s
 // Stores `value` under `key` in `section`, creating the file, the section and the key when missing.
 // Returns false when nothing could be stored (unwritable folder, full disk, or a name or value that
 // would break the file's structure); the file on disk is then the old one, whole.
-bool ecrireini(std::string_view section, std::string_view key, std::string_view value, const std::string& path);
+bool ecrireini(std::string_view section, std::string_view key, std::string_view value,
+               const std::string& path);
 
 // True when `section` and `key` can be stored and found again as they are.
 bool iniNamesStorable(std::string_view section, std::string_view key);

@@ -24,18 +24,18 @@ struct MainState {
     std::string connectionText;  // `Connection`: "Connecté" or "Non connecté"
 
     // Plan fields (the settings panel).
-    std::string temps = "0";                 // `Temps`, allowance as saved (hidden)
-    std::string temps2 = "0";                // `Temps2`, allowance as typed
-    std::string firstMinutePrice = "0";      // `Text3`
-    std::string minutePrice = "0";           // `Text6`
-    std::string amountDue = "0";             // `Text7`
-    int freePeriod = 0;                      // `Check1`: 1 ticked, 0 not
-    std::string freeStart = "00:00:00";      // `heuredep`
-    std::string freeEnd = "00:00:00";        // `heurefin`
-    std::string payingDay;                   // `Text5`, the day box
-    std::string monthStartDay = "1";         // `Text4`
-    std::string lastConnectionPlan;          // `laconec`
-    std::string fetchedVersion;              // `Textb`
+    std::string temps = "0";             // `Temps`, allowance as saved (hidden)
+    std::string temps2 = "0";            // `Temps2`, allowance as typed
+    std::string firstMinutePrice = "0";  // `Text3`
+    std::string minutePrice = "0";       // `Text6`
+    std::string amountDue = "0";         // `Text7`
+    int freePeriod = 0;                  // `Check1`: 1 ticked, 0 not
+    std::string freeStart = "00:00:00";  // `heuredep`
+    std::string freeEnd = "00:00:00";    // `heurefin`
+    std::string payingDay;               // `Text5`, the day box
+    std::string monthStartDay = "1";     // `Text4`
+    std::string lastConnectionPlan;      // `laconec`
+    std::string fetchedVersion;          // `Textb`
 
     // Progress bar `ProgressBar1`.
     float progressMax = 100;
@@ -47,7 +47,7 @@ struct MainState {
     int versioninstallee = 0;
     std::string ouinon = "1";
     std::string etatconnexion = "1";
-    std::string comptage;     // "1" counted, "2" not, "" before the first tick
+    std::string comptage;  // "1" counted, "2" not, "" before the first tick
     std::string heuredebut;
     std::string decalage;
     std::string prixavant;

@@ -17,8 +17,8 @@ public:
     virtual std::string lcd2() const = 0;
     virtual void setMonthTotal(const std::string& total) = 0;  // `tmpstotal` and `LCD1`
     virtual void setLcd2(const std::string& value) = 0;
-    virtual std::string firstMinutePrice() const = 0;  // `Text3`
-    virtual std::string minutePrice() const = 0;       // `Text6`
+    virtual std::string firstMinutePrice() const = 0;          // `Text3`
+    virtual std::string minutePrice() const = 0;               // `Text6`
     virtual void setAmountDue(const std::string& amount) = 0;  // `Text7`
 };
 

@@ -24,8 +24,10 @@ void FakeClock::advance(int seconds) {
 DialogAnswer FakeDialogs::show(const std::string& text, const std::string& title, DialogButtons buttons,
                                DialogIcon icon) {
     shown.push_back({text, title, buttons, icon});
-    if (buttons == DialogButtons::Ok) return DialogAnswer::Ok;
-    if (answers.empty()) return DialogAnswer::Yes;
+    if (buttons == DialogButtons::Ok)
+        return DialogAnswer::Ok;
+    if (answers.empty())
+        return DialogAnswer::Yes;
     DialogAnswer a = answers.front();
     answers.pop_front();
     return a;
@@ -33,7 +35,8 @@ DialogAnswer FakeDialogs::show(const std::string& text, const std::string& title
 
 TempDir::TempDir() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "vqtest-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    if (!mkdtemp(tmpl.data()))
+        throw std::runtime_error("mkdtemp failed");
     m_path = tmpl;
 }
 

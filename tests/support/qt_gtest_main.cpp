@@ -1,6 +1,6 @@
 // Entry point of the window tests: one QApplication for every test of the program.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,0 +1,45 @@
+#include "plans/qt/message_box_dialogs.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace vq {
+namespace {
+
+QMessageBox::Icon toIcon(DialogIcon icon) {
+    switch (icon) {
+        case DialogIcon::Stop:
+            return QMessageBox::Critical;
+        case DialogIcon::Question:
+            return QMessageBox::Question;
+        case DialogIcon::Information:
+            return QMessageBox::Information;
+        case DialogIcon::Exclamation:
+            return QMessageBox::Warning;
+        case DialogIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+DialogAnswer MessageBoxDialogs::show(const std::string& text, const std::string& title, DialogButtons buttons,
+                                     DialogIcon icon) {
+    QWidget* parent = m_parent && m_parent->isVisible() ? m_parent : nullptr;
+    QMessageBox box(toIcon(icon), QString::fromStdString(title.empty() ? std::string(kAppTitle) : title),
+                    QString::fromStdString(text), QMessageBox::NoButton, parent);
+    if (buttons == DialogButtons::YesNo) {
+        QAbstractButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+        QAbstractButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+        box.exec();
+        // Closing the box any other way than "Oui" answers no.
+        return box.clickedButton() == yes ? DialogAnswer::Yes : DialogAnswer::No;
+    }
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+    return DialogAnswer::Ok;
+}
+
+}  // namespace vq
