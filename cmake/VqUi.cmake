@@ -7,3 +7,4 @@ target_link_libraries(vq_ui PUBLIC vq_engine vq_plans vq_records vq_skins vq_she
 
 add_executable(Varlotte ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 target_link_libraries(Varlotte PRIVATE vq_ui)
+include(VqInstall)
