@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang and libFuzzer and runs each for a bounded time:
+#   scripts/fuzz.sh [seconds per target, default 60]
+# Inputs that make a target fail are left in build-fuzz/findings/<target>/; copy them into
+# tests/fuzz/regressions/<target>/ so the ordinary test run replays them.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+seconds="${1:-60}"
+dir="$here/build-fuzz"
+"$here/scripts/setup.sh"
+CC=clang CXX=clang++ cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQ_FUZZ=ON \
+  -DVQ_BUILD_UI=OFF -DVQ_BUILD_TESTS=OFF -DVQ_BUILD_BENCH=OFF >/dev/null
+cmake --build "$dir" -j "$(nproc)"
+status=0
+for target in "$dir"/tests/fuzz/*_fuzz; do
+  name="$(basename "$target" _fuzz)"
+  corpus="$dir/corpus/$name"; findings="$dir/findings/$name"
+  mkdir -p "$corpus" "$findings"
+  [ -d "$here/tests/fuzz/regressions/$name" ] && cp -n "$here/tests/fuzz/regressions/$name"/* "$corpus"/ 2>/dev/null || true
+  echo "== $name for ${seconds}s"
+  if ! "$target" "$corpus" -max_total_time="$seconds" -max_len=4096 -artifact_prefix="$findings/" \
+       -print_final_stats=1 2>"$dir/$name.log"; then
+    status=1
+    echo "   FAILED: see $dir/$name.log and $findings/"
+  fi
+  grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$dir/$name.log" | sed 's/^/   /' || true
+done
+exit $status
