@@ -2,6 +2,7 @@
 // The connection records: the in-memory list and its copy in "option.ini" (section "Enregistrement",
 // counter "nbdent"/"n°"), changed together by every operation.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +24,15 @@ public:
     const std::vector<std::string>& lines() const { return m_lines; }
     int count() const { return static_cast<int>(m_lines.size()); }
 
+    // Called after every operation, so that the records window can show the new list.
+    std::function<void()> changed;
+
     // Clears the list and reads keys "0" to the counter, holes skipped.
     void load();
-    // Adds a line at the end; key = counter + 1, written before the counter.
+    // Adds a line at the end under key = counter + 1; the line and the counter are one replacement
+    // of the file. Every operation returns false when the file could not be written (the list is
+    // changed all the same, and the next operation rewrites the whole store) or, for append and
+    // replace, when the line is empty or the store is full (nothing changes then).
     bool append(const std::string& line);
     // Replaces the line at a list position, under the key that holds it.
     bool replace(int position, const std::string& line);
@@ -36,10 +43,13 @@ public:
 
 private:
     bool rewrite();
+    void notify();
 
     std::string m_optionPath;
     std::vector<std::string> m_lines;
     std::vector<int> m_keys;  // the key holding each line
+    int m_counter = 0;        // the highest key the list may hold (-1: none)
+    bool m_dirty = false;     // a write failed: the file lags behind the list
 };
 
 }  // namespace vq

@@ -1,0 +1,188 @@
+#include "records/record_store.h"
+
+#include <string>
+#include <utility>
+
+#include "core/ini_store.h"
+#include "core/numbers.h"
+
+namespace vq {
+namespace {
+
+constexpr const char* kRecordSection = "Enregistrement";
+constexpr const char* kCounterSection = "nbdent";
+constexpr const char* kCounterKey = "n°";
+
+// Keys, the counter and list positions are 16-bit numbers: a store holds at most this many records.
+constexpr int kMaxKey = 32767;
+
+// The counter as the loader uses it: missing, not a number or beyond 16 bits counts as 0; a negative
+// counter reads nothing (-1, so that the next append writes key "0", the first key the loader reads).
+int counterFromText(const std::string& text) {
+    auto n = parseWhole(text);
+    if (!n || *n > kMaxKey || *n < -32768)
+        return 0;
+    return *n < 0 ? -1 : static_cast<int>(*n);
+}
+
+// A record line as the store can keep it and read it back unchanged: line breaks become blanks and
+// the blanks around the line are dropped (the INI reader drops them too). Empty when nothing is left
+// or the line cannot be stored at all.
+std::string storableLine(const std::string& line) {
+    std::string s = line;
+    for (char& c : s) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    auto last = s.find_last_not_of(" \t");
+    s = s.substr(first, last - first + 1);
+    return iniValueStorable(s) ? s : std::string{};
+}
+
+}  // namespace
+
+std::string makeRecordLine(std::string_view duration, std::string_view startTime, std::string_view date,
+                           std::string_view plan) {
+    std::string line;
+    line.reserve(duration.size() + startTime.size() + date.size() + plan.size() + 3 * kFieldSeparator.size());
+    line.append(duration).append(kFieldSeparator);
+    line.append(startTime).append(kFieldSeparator);
+    line.append(date).append(kFieldSeparator);
+    line.append(plan);
+    return line;
+}
+
+std::vector<std::string> splitRecordLine(std::string_view line) {
+    std::vector<std::string> pieces;
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t at = line.find(kFieldSeparator, from);
+        if (at == std::string_view::npos) {
+            pieces.emplace_back(line.substr(from));
+            return pieces;
+        }
+        pieces.emplace_back(line.substr(from, at - from));
+        from = at + kFieldSeparator.size();
+    }
+}
+
+RecordStore::RecordStore(std::string optionPath) : m_optionPath(std::move(optionPath)) {}
+
+void RecordStore::load() {
+    m_lines.clear();
+    m_keys.clear();
+    m_dirty = false;
+    const std::string path = resolveIniPath(m_optionPath);
+    m_counter = counterFromText(lireini(kCounterSection, kCounterKey, path));
+    for (int k = 0; k <= m_counter; ++k) {
+        std::string line = lireini(kRecordSection, std::to_string(k), path);
+        if (line.empty())
+            continue;
+        m_lines.push_back(std::move(line));
+        m_keys.push_back(k);
+    }
+    notify();
+}
+
+bool RecordStore::append(const std::string& line) {
+    std::string stored = storableLine(line);
+    if (stored.empty() || count() >= kMaxKey)
+        return false;
+    // The counter has reached the last 16-bit key while holes remain: renumber first.
+    if (m_counter >= kMaxKey && !m_dirty)
+        m_dirty = true;
+    m_lines.push_back(stored);
+    if (m_dirty) {
+        m_keys.push_back(0);
+        bool ok = rewrite();
+        notify();
+        return ok;
+    }
+    const int key = m_counter + 1;
+    m_keys.push_back(key);
+    m_counter = key;
+    // The line and the counter go into one replacement of the file: the new record and the counter
+    // that makes the loader read it appear together, or neither does.
+    IniBatch batch(resolveIniPath(m_optionPath));
+    batch.set(kRecordSection, std::to_string(key), stored);
+    batch.set(kCounterSection, kCounterKey, std::to_string(key));
+    bool ok = batch.commit();
+    if (!ok)
+        m_dirty = true;
+    notify();
+    return ok;
+}
+
+bool RecordStore::replace(int position, const std::string& line) {
+    if (position < 0 || position >= count())
+        return false;
+    std::string stored = storableLine(line);
+    if (stored.empty())
+        return false;
+    m_lines[static_cast<std::size_t>(position)] = stored;
+    bool ok;
+    if (m_dirty) {
+        ok = rewrite();
+    } else {
+        ok = ecrireini(kRecordSection, std::to_string(m_keys[static_cast<std::size_t>(position)]), stored,
+                       resolveIniPath(m_optionPath));
+        if (!ok)
+            m_dirty = true;
+    }
+    notify();
+    return ok;
+}
+
+bool RecordStore::removeAt(int position) {
+    if (position < 0 || position >= count())
+        return false;
+    m_lines.erase(m_lines.begin() + position);
+    m_keys.erase(m_keys.begin() + position);
+    bool ok = rewrite();
+    notify();
+    return ok;
+}
+
+bool RecordStore::retirer(std::string_view plan) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        auto fields = splitRecordLine(m_lines[i]);
+        if (fields.size() < 4 || fields[3] == plan)
+            continue;
+        if (kept != i)
+            m_lines[kept] = std::move(m_lines[i]);
+        ++kept;
+    }
+    m_lines.resize(kept);
+    bool ok = rewrite();
+    notify();
+    return ok;
+}
+
+bool RecordStore::rewrite() {
+    const int n = count();
+    IniBatch batch(resolveIniPath(m_optionPath));
+    for (int k = 0; k < n; ++k)
+        batch.set(kRecordSection, std::to_string(k), m_lines[static_cast<std::size_t>(k)]);
+    batch.set(kRecordSection, std::to_string(n), "");
+    batch.set(kCounterSection, kCounterKey, std::to_string(n));
+    // The list is renumbered whether or not the file could be replaced: it stays the reference, and
+    // a failed replacement is made good by the next operation, which rewrites everything again.
+    m_keys.resize(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k)
+        m_keys[static_cast<std::size_t>(k)] = k;
+    m_counter = n;
+    bool ok = batch.commit();
+    m_dirty = !ok;
+    return ok;
+}
+
+void RecordStore::notify() {
+    if (changed)
+        changed();
+}
+
+}  // namespace vq
