@@ -1,0 +1,16 @@
+#pragma once
+// The state the program leaves behind when the user quits: no counted connection is left open and
+// the plan in use is the one the next start selects.
+
+#include <string>
+
+#include "engine/main_state.h"
+
+namespace vq {
+
+// Writes "ouinon" = "1" to the state file, then the plan box text as "Forfait" to "option.ini".
+// A connection being counted is dropped, not recorded. Returns false when a write failed (the other
+// one is still attempted).
+bool writeExitState(const MainState& state);
+
+}  // namespace vq

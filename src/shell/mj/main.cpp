@@ -1,0 +1,95 @@
+// The update installer: started by the program just before it ends, with its process id, its
+// folder and the downloaded executable. Waits for it to end, puts the new executable in place and
+// starts it (or the previous one when that failed).
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <thread>
+
+#include "shell/installer.h"
+#include "shell/update_addresses.h"
+
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
+#include <sys/types.h>
+#include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <fstream>
+#endif
+
+namespace {
+
+bool processRunning(long long pid) {
+#ifdef _WIN32
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr) {
+        return false;
+    }
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+#else
+    if (pid <= 0 || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
+        return false;
+    }
+    // A process that has ended but was not yet reaped by its parent counts as ended.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (std::getline(stat, line)) {
+        const std::size_t close = line.rfind(')');
+        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z') {
+            return false;
+        }
+    }
+    return true;
+#endif
+}
+
+int startProgram(const std::string& program) {
+    std::fflush(nullptr);
+#ifdef _WIN32
+    const intptr_t result = _spawnl(_P_NOWAIT, program.c_str(), program.c_str(), nullptr);
+    return result == -1 ? 1 : 0;
+#else
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    std::perror(program.c_str());
+    return 1;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s PROGRAM-PID PROGRAM-FOLDER NEW-EXECUTABLE\n", argv[0]);
+        return 2;
+    }
+    long long pid = 0;
+    try {
+        pid = std::stoll(argv[1]);
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "mj: not a process id: %s\n", argv[1]);
+        return 2;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (processRunning(pid)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            std::fprintf(stderr, "mj: the program (%lld) did not end; nothing installed\n", pid);
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+
+    const vq::InstallReport report = vq::installExecutable(argv[2], argv[3], vq::kPublishedExecutable);
+    if (!report.replaced) {
+        std::fprintf(stderr, "mj: %s\n", report.message.c_str());
+    }
+    if (report.start.empty()) {
+        return 1;
+    }
+    return startProgram(report.start.string());
+}

@@ -1,0 +1,83 @@
+#include "shell/qt/single_instance.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalSocket>
+
+namespace vq {
+namespace {
+
+constexpr char kShowRequest[] = "show\n";
+
+}  // namespace
+
+SingleInstance::SingleInstance(const QString& dataFolder, QObject* parent)
+    : QObject(parent),
+      m_dataFolder(dataFolder),
+      m_lock(std::make_unique<QLockFile>(QDir(dataFolder).filePath(QStringLiteral("varlotte.lock")))) {
+    // A copy killed outright leaves its lock behind; QLockFile sees that its process is gone.
+    m_lock->setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::serverName(const QString& dataFolder) {
+    const QByteArray key = QDir(dataFolder).canonicalPath().toUtf8();
+    return QStringLiteral("varlotte-qyr-") +
+           QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+bool SingleInstance::acquire(int waitMs) {
+    if (m_lock->tryLock(0)) {
+        listen();
+        return true;
+    }
+    if (askRunningCopyToShow())
+        return false;
+    // Nobody answered: the other copy is ending (a restart) or died; wait for its lock.
+    if (m_lock->tryLock(waitMs)) {
+        listen();
+        return true;
+    }
+    askRunningCopyToShow();
+    return false;
+}
+
+bool SingleInstance::askRunningCopyToShow() {
+    QLocalSocket socket;
+    socket.connectToServer(serverName(m_dataFolder));
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write(kShowRequest);
+    socket.waitForBytesWritten(1000);
+    // The running copy answers once it has taken the request.
+    const bool answered = socket.waitForReadyRead(2000) && socket.readAll().startsWith("ok");
+    socket.disconnectFromServer();
+    return answered;
+}
+
+void SingleInstance::listen() {
+    m_server = std::make_unique<QLocalServer>();
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    const QString name = serverName(m_dataFolder);
+    if (!m_server->listen(name)) {
+        // A server file left by a copy that was killed.
+        QLocalServer::removeServer(name);
+        m_server->listen(name);
+    }
+    connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (!socket->readAll().startsWith("show"))
+                    return;
+                socket->write("ok\n");
+                socket->flush();
+                if (showRequested)
+                    showRequested();
+            });
+        }
+    });
+}
+
+}  // namespace vq

@@ -1,0 +1,52 @@
+#include "shell/exits.h"
+
+#include <gtest/gtest.h>
+
+#include "core/ini_store.h"
+#include "support/fakes.h"
+
+namespace vq {
+namespace {
+
+MainState stateIn(const test::TempDir& dir) {
+    MainState state;
+    state.cheminoption = dir.file("option.ini");
+    state.chemintempo = dir.file("tempo.ini");
+    return state;
+}
+
+TEST(Exits, QuittingWhileCountingDropsTheOpenConnectionAndKeepsThePlan) {
+    test::TempDir dir;
+    MainState state = stateIn(dir);
+    test::writeFile(state.chemintempo, "[plantage]\nouinon=2\ntempspassé=00:10:00\ntempstotal=05:10:00\n");
+    test::writeFile(state.cheminoption, "[Typeconex]\nForfait=Maison\nVersion=323\n");
+    state.planName = "Soir d'été";
+    state.etatconnexion = "2";
+
+    EXPECT_TRUE(writeExitState(state));
+
+    EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "1");
+    EXPECT_EQ(lireini("Typeconex", "Forfait", state.cheminoption), "Soir d'été");
+    // Nothing else is touched: the crash figures stay (ignored) and the version is kept.
+    EXPECT_EQ(lireini("plantage", "tempspassé", state.chemintempo), "00:10:00");
+    EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");
+}
+
+TEST(Exits, CreatesMissingFilesAndReportsAFailedWriteAfterTryingBoth) {
+    test::TempDir dir;
+    MainState state = stateIn(dir);
+    state.planName = "Maison";
+    EXPECT_TRUE(writeExitState(state));
+    EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "1");
+    EXPECT_EQ(lireini("Typeconex", "Forfait", state.cheminoption), "Maison");
+
+    // A plan name that cannot be stored fails that write, but the flag is still cleared.
+    test::writeFile(state.chemintempo, "[plantage]\nouinon=2\n");
+    state.planName = "two\nlines";
+    EXPECT_FALSE(writeExitState(state));
+    EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "1");
+    EXPECT_EQ(lireini("Typeconex", "Forfait", state.cheminoption), "Maison");
+}
+
+}  // namespace
+}  // namespace vq

@@ -1,0 +1,40 @@
+#include "shell/tray_logic.h"
+
+#include <gtest/gtest.h>
+
+namespace vq {
+namespace {
+
+TEST(IconGuard, OnlyDoubleClickAndContextAct) {
+    IconGuard guard;
+    for (IconEvent ignored : {IconEvent::Trigger, IconEvent::MiddleClick, IconEvent::Unknown}) {
+        EXPECT_EQ(guard.begin(ignored), IconAction::None);
+        // An ignored event leaves nothing running: the next double-click still acts.
+        EXPECT_FALSE(guard.busy());
+    }
+    EXPECT_EQ(guard.begin(IconEvent::DoubleClick), IconAction::ShowMainWindow);
+    guard.finish();
+    EXPECT_EQ(guard.begin(IconEvent::Context), IconAction::PopUpMenu);
+    guard.finish();
+}
+
+TEST(IconGuard, IgnoresEventsWhileAnActionRuns) {
+    IconGuard guard;
+    ASSERT_EQ(guard.begin(IconEvent::Context), IconAction::PopUpMenu);
+    // The menu is open (nested event loop): a second right click or a double-click is dropped.
+    EXPECT_EQ(guard.begin(IconEvent::Context), IconAction::None);
+    EXPECT_EQ(guard.begin(IconEvent::DoubleClick), IconAction::None);
+    EXPECT_TRUE(guard.busy());
+    guard.finish();
+    EXPECT_EQ(guard.begin(IconEvent::DoubleClick), IconAction::ShowMainWindow);
+}
+
+TEST(TrayPolicy, WithoutNotificationAreaTheWindowStaysReachable) {
+    EXPECT_EQ(reduceAction(true), ReduceAction::Hide);
+    EXPECT_FALSE(listedInTaskList(true));
+    EXPECT_EQ(reduceAction(false), ReduceAction::Minimize);
+    EXPECT_TRUE(listedInTaskList(false));
+}
+
+}  // namespace
+}  // namespace vq
