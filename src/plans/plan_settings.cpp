@@ -1,0 +1,49 @@
+#include "plans/plan_settings.h"
+
+#include "core/ini_store.h"
+#include "core/numbers.h"
+#include "records/record_store.h"
+
+namespace vq {
+
+std::string totalsSection(std::string_view plan) {
+    return std::string(kTotalsPrefix) + std::string(plan);
+}
+
+std::string normaliseAllowance(std::string_view hours) {
+    if (hours.empty())
+        return "00";
+    if (hours == "00")
+        return std::string(hours);
+    std::optional<double> n = parseDecimal(hours);
+    if (!n || *n < 10)
+        return "0" + std::string(hours);
+    return std::string(hours);
+}
+
+std::string repairMonthStartDay(std::string_view day) {
+    std::optional<double> n = parseDecimal(day);
+    if (!n || *n > 31)
+        return "1";
+    return std::string(day);
+}
+
+std::string planRecord(const MainState& s) {
+    const char* flag = s.freePeriod == 1 ? "1" : "0";
+    return s.payingDay + "/" + s.monthStartDay + "/" + s.firstMinutePrice + "/" + s.minutePrice + "/" +
+           s.amountDue + "/" + flag + "/" + s.temps + "/" + s.freeStart + "/" + s.freeEnd;
+}
+
+std::optional<std::string> planNameRefusal(std::string_view name) {
+    if (name.empty())
+        return "Indiquez le nom du forfait avant de l'enregistrer.";
+    // A plan name ends every connection record, so it must not hold the record's field separator;
+    // it is also a key of "Forfaits" and part of the totals' section name.
+    if (name.find(kFieldSeparator) != std::string_view::npos || !iniNamesStorable(kPlansSection, name) ||
+        !iniNamesStorable(totalsSection(name), "temps"))
+        return "Le nom « " + std::string(name) +
+               " » ne peut pas servir de nom de forfait : choisissez un autre nom.";
+    return std::nullopt;
+}
+
+}  // namespace vq
