@@ -38,11 +38,11 @@ public:
     // Called whenever the engine changed the state, before any box it shows, so windows can redraw.
     std::function<void()> stateChanged;
 
-    void formLoad();                               // start-up
-    void timer2Tick();                             // the tick; never runs inside itself
-    void timer1Tick();                             // the crash-state writer
-    void setPlanName(const std::string& name);     // plan box text changed (no-op when unchanged)
-    void connectClick();                           // loads the plan named in the plan box
+    void formLoad();                            // start-up
+    void timer2Tick();                          // the tick; never runs inside itself
+    void timer1Tick();                          // the crash-state writer
+    void setPlanName(const std::string& name);  // plan box text changed (no-op when unchanged)
+    void connectClick();                        // loads the plan named in the plan box
 
     // MainWindowPort, for the record editor.
     std::string planName() const override;
@@ -57,11 +57,32 @@ public:
     void setAmountDue(const std::string& amount) override;
 
 private:
+    std::string plansSection() const { return "Dernc " + m_state.planName; }
+    void notify();
+    void loadPlanRecord();
+    void restoreInterruptedConnection();
+    bool countable(const std::string& t) const;
+    void openConnection(const std::string& t);
+    void closeConnection();
+    void price();
+    void count(const std::string& t);
+    void allowanceStep();
+    void warn();
+    void carryMidnight();
+    void restartClock(const std::string& t);
+    std::string connectionLength(const std::string& t);
+    void writeCrashState(bool withOpenFlag);
+    std::string trayTipText() const;
+
     MainState& m_state;
     Deps m_deps;
     Hooks m_hooks;
     std::string m_dataFolder;
     bool m_inTick = false;
+    // The day on which the connection clock `heuredebut` runs; one day ahead of today once midnight has
+    // been carried in the second 23:59:59, so that the carry happens once and that second still shows
+    // the right length.
+    Date m_clockDate;
 };
 
 }  // namespace vq

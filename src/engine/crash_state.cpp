@@ -1,0 +1,66 @@
+// The crash state: the open connection's figures in "tempo.ini", and their restore at start-up.
+#include "core/ini_store.h"
+#include "core/numbers.h"
+#include "engine/counting.h"
+#include "engine/engine.h"
+
+namespace vq {
+
+void Engine::timer1Tick() {
+    MainState& s = m_state;
+    if (s.timer1Interval == 0 || s.etatconnexion != "2")
+        return;
+    // A plan without totals is selected: the last figures written stay the ones to restore.
+    if (s.lcd1.empty() || s.lcd2.empty())
+        return;
+    if (timeText(m_deps.clock.now()) == "23:59:59" && m_deps.clock.today() == m_clockDate)
+        carryMidnight();
+    writeCrashState(false);
+}
+
+void Engine::writeCrashState(bool withOpenFlag) {
+    MainState& s = m_state;
+    // The plan name first: the restore files the figures under it.
+    IniBatch plan(s.cheminoption);
+    plan.set("Typeconex", "Forfait", s.planName);
+    plan.commit();
+
+    IniBatch state(s.chemintempo);
+    state.set("plantage", "tempspassé", s.duree);
+    state.set("plantage", "tempstotal", s.lcd1);
+    state.set("plantage", "tempsrestant", s.lcd2);
+    state.set("plantage", "date", s.connectionDate);
+    state.set("plantage", "heuredep", s.connectionTime);
+    state.set("plantage", "prix", s.amountDue);
+    if (withOpenFlag)
+        state.set("plantage", "ouinon", "2");
+    state.commit();
+}
+
+// Turns the connection a crash (or an update, flag "3", only ever written while a connection is
+// counted) interrupted into a record and the plan's totals, as its closing would have.
+void Engine::restoreInterruptedConnection() {
+    MainState& s = m_state;
+    const std::string& tempo = s.chemintempo;
+    std::string length = lireini("plantage", "tempspassé", tempo);
+    std::string total = lireini("plantage", "tempstotal", tempo);
+    std::string left = lireini("plantage", "tempsrestant", tempo);
+    std::string amount = lireini("plantage", "prix", tempo);
+    // Figures that are not durations cannot be a connection; storing them would spoil the totals.
+    if (!isDurationText(length) || !isDurationText(total) || !isDurationText(left))
+        return;
+
+    setPlanName(lireini("Typeconex", "Forfait", s.cheminoption));
+    // The record goes after the ones already stored, whether or not the window has listed them yet.
+    m_deps.records.load();
+    IniBatch totals(s.cheminoption);
+    totals.set(plansSection(), "temps", total);
+    totals.set(plansSection(), "avf", left);
+    totals.set(plansSection(), "prix", parseDecimal(amount) ? amount : std::string("0"));
+    totals.commit();
+    s.lastConnectionPlan = s.planName;
+    m_deps.records.append(makeRecordLine(length, lireini("plantage", "heuredep", tempo),
+                                         lireini("plantage", "date", tempo), s.planName));
+}
+
+}  // namespace vq

@@ -1,0 +1,190 @@
+#include "engine/engine.h"
+
+#include <optional>
+#include <utility>
+
+#include "core/ini_store.h"
+#include "core/numbers.h"
+
+namespace vq {
+namespace {
+
+constexpr std::size_t kMaxProfiles = 11;
+
+std::vector<std::string> splitAtSlash(const std::string& record) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t slash = record.find('/', start);
+        fields.push_back(record.substr(start, slash - start));
+        if (slash == std::string::npos)
+            return fields;
+        start = slash + 1;
+    }
+}
+
+}  // namespace
+
+Engine::Engine(MainState& state, Deps deps, std::string dataFolder)
+    : m_state(state), m_deps(deps), m_dataFolder(std::move(dataFolder)) {}
+
+void Engine::notify() {
+    if (stateChanged)
+        stateChanged();
+}
+
+void Engine::formLoad() {
+    MainState& s = m_state;
+    s.sansquestion = 0;
+    s.cheminoption = m_dataFolder + "/option.ini";
+    s.chemintempo = m_dataFolder + "/tempo.ini";
+
+    // The version is a 16-bit number; anything else leaves the update check off.
+    std::optional<long long> version = parseWhole(lireini("Typeconex", "Version", s.cheminoption));
+    if (version && *version >= -32768 && *version <= 32767)
+        s.versioninstallee = static_cast<int>(*version);
+
+    s.profiles.clear();
+    for (std::string& name : m_deps.source.profileNames()) {
+        if (s.profiles.size() == kMaxProfiles)
+            break;
+        s.profiles.push_back(std::move(name));
+    }
+
+    if (m_hooks.lireskin)
+        m_hooks.lireskin();
+
+    std::string flag = lireini("plantage", "ouinon", s.chemintempo);
+    if (flag == "2" || flag == "3")
+        restoreInterruptedConnection();
+    ecrireini("plantage", "ouinon", "1", s.chemintempo);
+
+    s.connectionDate = dateText(m_deps.clock.today());
+    s.connectionTime = timeText(m_deps.clock.now());
+
+    setPlanName(lireini("Typeconex", "Forfait", s.cheminoption));
+    loadPlanRecord();
+    s.temps2 = s.temps;
+    s.tmpstotal = lireini(plansSection(), "temps", s.cheminoption);
+    s.lcd1 = s.tmpstotal;
+    setPlanName(lireini("Typeconex", "Forfait", s.cheminoption));
+
+    if (m_hooks.repsup)
+        m_hooks.repsup();
+
+    if (lireini(plansSection(), "forfaitdep", s.cheminoption) == "1")
+        s.lcd2 = "00:00:00";
+    else
+        s.lcd2 = lireini(plansSection(), "avf", s.cheminoption);
+    s.ouinon = "1";
+    s.etatconnexion = "1";
+    s.prixavant = lireini(plansSection(), "prix", s.cheminoption);
+    s.amountDue = s.prixavant;
+    ecrireini("Typeconex", "Date", dateText(m_deps.clock.today()), s.cheminoption);
+
+    s.timer2Interval = 900;
+    s.timer1Interval = 0;
+    if (m_deps.tray)
+        m_deps.tray->setTip(trayTipText());
+    notify();
+}
+
+// Fills the plan fields from the plan record, field by field; fields the record lacks stay as they are.
+void Engine::loadPlanRecord() {
+    MainState& s = m_state;
+    std::string record = lireini("Forfaits", s.planName, s.cheminoption);
+    if (record.empty())
+        return;
+    std::vector<std::string> f = splitAtSlash(record);
+    std::string* targets[] = {&s.payingDay, &s.monthStartDay, &s.firstMinutePrice, &s.minutePrice,
+                              &s.amountDue};
+    for (std::size_t i = 0; i < 5 && i < f.size(); ++i)
+        *targets[i] = f[i];
+    if (f.size() > 5) {
+        // A free-period flag that is not a whole number is skipped like any failing step.
+        std::optional<long long> check = parseWhole(f[5]);
+        if (check && *check >= -32768 && *check <= 32767)
+            s.freePeriod = static_cast<int>(*check);
+    }
+    if (f.size() > 6)
+        s.temps = f[6];
+    if (f.size() > 7)
+        s.freeStart = f[7];
+    if (f.size() > 8)
+        s.freeEnd = f[8];
+}
+
+void Engine::setPlanName(const std::string& name) {
+    if (name == m_state.planName)
+        return;
+    m_state.planName = name;
+    connectClick();
+}
+
+void Engine::connectClick() {
+    MainState& s = m_state;
+    loadPlanRecord();
+    s.tmpstotal = lireini(plansSection(), "temps", s.cheminoption);
+    s.lcd1 = s.tmpstotal;
+    s.lcd2 = lireini(plansSection(), "avf", s.cheminoption);
+    s.temps2 = s.temps;
+}
+
+std::string Engine::trayTipText() const {
+    // The notification area keeps 63 characters of a tip.
+    std::string tip = "TT: " + m_state.lcd1 + " | T: " + m_state.duree + " | TR: " + m_state.lcd2;
+    if (tip.size() > 63) {
+        std::size_t n = 63;
+        while (n > 0 && (static_cast<unsigned char>(tip[n]) & 0xC0) == 0x80)
+            --n;  // never cut a character in two
+        tip.resize(n);
+    }
+    return tip;
+}
+
+std::string Engine::planName() const {
+    return m_state.planName;
+}
+
+void Engine::selectPlan(const std::string& name) {
+    setPlanName(name);
+    notify();
+}
+
+std::string Engine::allowanceHours() const {
+    return m_state.temps;
+}
+
+std::string Engine::lcd1() const {
+    return m_state.lcd1;
+}
+
+std::string Engine::lcd2() const {
+    return m_state.lcd2;
+}
+
+void Engine::setMonthTotal(const std::string& total) {
+    m_state.tmpstotal = total;
+    m_state.lcd1 = total;
+    notify();
+}
+
+void Engine::setLcd2(const std::string& value) {
+    m_state.lcd2 = value;
+    notify();
+}
+
+std::string Engine::firstMinutePrice() const {
+    return m_state.firstMinutePrice;
+}
+
+std::string Engine::minutePrice() const {
+    return m_state.minutePrice;
+}
+
+void Engine::setAmountDue(const std::string& amount) {
+    m_state.amountDue = amount;
+    notify();
+}
+
+}  // namespace vq

@@ -1,0 +1,217 @@
+// The 900 ms tick: detects the connection, opens, counts, prices and closes counted connections.
+#include "core/duration.h"
+#include "core/ini_store.h"
+#include "core/numbers.h"
+#include "engine/counting.h"
+#include "engine/engine.h"
+#include "plans/day_progress.h"
+
+namespace vq {
+namespace {
+
+const char* const kWarning = "Il vaudrait mieux arrêter, le forfait est dépassé.";
+
+// The amount due as stored: a number, or 0 when the text is not one.
+std::string storableAmount(const std::string& amount) {
+    return parseDecimal(amount) ? amount : std::string("0");
+}
+
+}  // namespace
+
+void Engine::timer2Tick() {
+    // A box shown by this tick runs a nested event loop in which the timer fires again.
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_inTick};
+
+    MainState& s = m_state;
+    // Nothing to count against before a plan with totals is shown.
+    if (s.lcd1.empty() || s.lcd2.empty())
+        return;
+    progressbar(s.temps, s.lcd1, s.progressMax, s.progressValue);
+    recojour(s.payingDay, s.jourpayant);
+    s.forfaitavant = s.planName;
+
+    const std::string t = timeText(m_deps.clock.now());
+    bool counting = false;
+    if (m_deps.source.isConnected()) {
+        s.nomconnexion = m_deps.source.activeConnectionName();
+        if (!s.nomconnexion.empty())
+            setPlanName(s.nomconnexion);
+        if (m_deps.tray)
+            m_deps.tray->setTip(trayTipText());
+        if (s.planName.empty())
+            setPlanName(s.forfaitavant);
+        // The connection selected a plan that has no totals yet: there is nothing to count against,
+        // and computing with its empty totals would store nonsense.
+        if (s.lcd1.empty() || s.lcd2.empty()) {
+            notify();
+            return;
+        }
+        counting = countable(t);
+    }
+
+    if (counting) {
+        s.comptage = "1";
+        bool opened = s.etatconnexion == "1";
+        if (opened)
+            openConnection(t);
+        s.timer1Interval = 930;
+        s.ouinon = "2";
+        price();
+        if (opened) {
+            // The figures go to the state file with the flag, so that a crash before the first
+            // crash-state write cannot record the previous connection again.
+            writeCrashState(true);
+        } else {
+            IniBatch flag(s.chemintempo);
+            flag.set("plantage", "ouinon", "2");
+            flag.commit();
+        }
+    } else {
+        closeConnection();
+    }
+
+    s.connectionText = m_deps.source.isConnected() ? "Connecté" : "Non connecté";
+    if (s.comptage == "1")
+        count(t);
+    notify();
+}
+
+bool Engine::countable(const std::string& t) const {
+    const MainState& s = m_state;
+    bool outsideFreePeriod = t > s.freeEnd || t < s.freeStart;
+    if (s.payingDay == "La Semaine")
+        return outsideFreePeriod;
+    return outsideFreePeriod || weekdayNumber(m_deps.clock.today()) == s.jourpayant;
+}
+
+void Engine::openConnection(const std::string& t) {
+    MainState& s = m_state;
+    s.heuredebut = t;
+    s.etatconnexion = "2";
+    s.connectionDate = dateText(m_deps.clock.today());
+    s.connectionTime = t;
+    s.decalage = "00:00:00";
+    m_clockDate = m_deps.clock.today();
+    // The new connection has no length yet; pricing must not use the previous one's.
+    s.duree = s.label1_0 = s.label7 = "00:00:00";
+    if (s.versioninstallee != 0 && m_deps.update)
+        m_deps.update->connectionOpened(s.versioninstallee);
+}
+
+void Engine::price() {
+    MainState& s = m_state;
+    if (s.lcd2 != "00:00:00" && s.temps != "00")
+        return;
+    int minutes = durationMinutes(s.duree);
+    int hours = durationHours(s.duree);
+    s.prixavant = lireini(plansSection(), "prix", s.cheminoption);
+    double perMinute = numberOrZero(s.minutePrice);
+    double amount = perMinute * minutes + perMinute * 60 * hours + numberOrZero(s.firstMinutePrice) +
+                    numberOrZero(s.prixavant);
+    s.amountDue = formatDecimal(amount);
+}
+
+void Engine::closeConnection() {
+    MainState& s = m_state;
+    s.timer1Interval = 0;
+    s.comptage = "2";
+    s.etatconnexion = "1";
+    if (s.ouinon != "2")
+        return;
+    s.lastConnectionPlan = s.planName;
+    m_deps.records.append(makeRecordLine(s.label1_0, s.connectionTime, s.connectionDate, s.planName));
+    IniBatch totals(s.cheminoption);
+    totals.set(plansSection(), "temps", s.lcd1);
+    totals.set(plansSection(), "avf", s.lcd2);
+    totals.set(plansSection(), "prix", storableAmount(s.amountDue));
+    totals.commit();
+    s.ouinon = "1";
+    IniBatch flag(s.chemintempo);
+    flag.set("plantage", "ouinon", "1");
+    flag.commit();
+}
+
+void Engine::carryMidnight() {
+    MainState& s = m_state;
+    s.decalage = ajoutemps(s.decalage, Enlevetps("24:00:00", s.heuredebut));
+    s.heuredebut = "00:00:00";
+    m_clockDate = addDays(m_clockDate, 1);
+}
+
+// Measures on from the length shown when the clock jumped (set back, or forward by days).
+void Engine::restartClock(const std::string& t) {
+    MainState& s = m_state;
+    s.decalage = isDurationText(s.label1_0) ? s.label1_0 : "00:00:00";
+    s.heuredebut = t;
+    m_clockDate = m_deps.clock.today();
+}
+
+std::string Engine::connectionLength(const std::string& t) {
+    MainState& s = m_state;
+    Date today = m_deps.clock.today();
+    if (today < m_clockDate) {
+        // Midnight was carried early in this very second: the carried length counts it already.
+        if (t == "23:59:59")
+            return Enlevetps(s.decalage, "00:00:01");
+        restartClock(t);
+    } else if (today > m_clockDate) {
+        if (daysBetween(m_clockDate, today) == 1 && t < s.heuredebut)
+            carryMidnight();  // midnight passed with no crash-state write in its last second
+        else
+            restartClock(t);
+    } else if (t < s.heuredebut) {
+        restartClock(t);
+    }
+    return ajoutemps(Enlevetps(t, s.heuredebut), s.decalage);
+}
+
+void Engine::count(const std::string& t) {
+    MainState& s = m_state;
+    s.label1_0 = connectionLength(t);
+    s.label7 = s.label1_0;
+    s.duree = s.label1_0;
+    std::string storedTotal = lireini(plansSection(), "temps", s.cheminoption);
+    if (isDurationText(storedTotal)) {
+        s.tmpstotal = ajoutemps(s.duree, storedTotal);
+        s.lcd1 = s.tmpstotal;
+    }
+    allowanceStep();
+}
+
+void Engine::allowanceStep() {
+    MainState& s = m_state;
+    bool usedUp = s.lcd2 == "00:00:00";
+    double hours = numberOrZero(s.temps);
+    if (usedUp && hours > 0) {
+        if (s.avertissement == 0)
+            warn();
+        return;  // stays at 00:00:00
+    }
+    if (usedUp && hours == 0) {
+        IniBatch flag(s.cheminoption);
+        flag.set(plansSection(), "forfaitdep", "1");
+        flag.commit();
+    } else {
+        std::string allowance = lireini(plansSection(), "avf", s.cheminoption);
+        if (isDurationText(allowance)) {
+            // A length beyond the allowance (a tick that missed the exact second) leaves nothing.
+            s.lcd2 = compareDurations(s.duree, allowance) >= 0 ? "00:00:00" : Enlevetps(allowance, s.duree);
+        }
+    }
+    if (s.lcd2 == "00:00:00" && hours > 0 && s.avertissement == 0)
+        warn();
+}
+
+void Engine::warn() {
+    m_state.avertissement = 1;
+    notify();
+    m_deps.dialogs.show(kWarning, "Oh", DialogButtons::Ok, DialogIcon::None);
+}
+
+}  // namespace vq

@@ -1,0 +1,47 @@
+#include "plans/day_progress.h"
+
+#include <array>
+#include <optional>
+
+#include "core/numbers.h"
+
+namespace vq {
+
+void recojour(std::string_view dayBox, int& jourpayant) {
+    struct Row {
+        std::string_view text;
+        int number;
+    };
+    static constexpr std::array<Row, 8> kRows{{{"Lundi", 2},
+                                               {"Mardi", 3},
+                                               {"Mercredi", 4},
+                                               {"Jeudi", 5},
+                                               {"Vendredi", 6},
+                                               {"Samedi", 7},
+                                               {"Dimanche", 1},
+                                               {"", 0}}};
+    for (const Row& row : kRows) {
+        if (row.text == dayBox) {
+            jourpayant = row.number;
+            return;
+        }
+    }
+}
+
+void progressbar(std::string_view temps, std::string_view lcd1, float& maximum, float& value) {
+    if (temps.empty() || temps == "00") {
+        maximum = 20;
+        value = 20;
+        return;
+    }
+    // The bar needs a maximum above its minimum of 0; anything else is refused.
+    if (std::optional<double> m = parseDecimal(temps); m && *m > 0) {
+        maximum = static_cast<float>(*m);
+        if (value > maximum)
+            value = maximum;
+    }
+    if (std::optional<double> v = parseDecimal(lcd1.substr(0, 2)); v && *v >= 0 && *v <= maximum)
+        value = static_cast<float>(*v);
+}
+
+}  // namespace vq

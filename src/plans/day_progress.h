@@ -1,0 +1,17 @@
+#pragma once
+// The day box's weekday number and the allowance progress bar, refreshed by every tick.
+
+#include <string_view>
+
+namespace vq {
+
+// Sets `jourpayant` to the weekday number of the day box text (Sunday = 1 ... Saturday = 7, 0 for an
+// empty box); "La Semaine" and unknown texts leave it unchanged.
+void recojour(std::string_view dayBox, int& jourpayant);
+
+// Sets the bar from the allowance in hours (`Temps`) and the month total (`LCD1`): no allowance shows
+// a full bar of 20; else the maximum is the allowance and the value the total's first two digits. A
+// value the bar cannot take (above the maximum, unreadable) leaves the previous one.
+void progressbar(std::string_view temps, std::string_view lcd1, float& maximum, float& value);
+
+}  // namespace vq
