@@ -1,0 +1,103 @@
+#include "skins/qt/face.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QVector>
+
+#include "skins/region.h"
+
+namespace vq {
+
+namespace {
+
+// Paints the face under the window's own painting; an event filter rather than a palette brush,
+// so that dialogs parented to the window do not inherit the picture as their background.
+class FacePainter final : public QObject {
+public:
+    explicit FacePainter(QWidget* window) : QObject(window), m_window(window) {
+        setObjectName(QStringLiteral("vqFacePainter"));
+        window->installEventFilter(this);
+    }
+    void setFace(const QPixmap& face) { m_face = face; }
+    const QPixmap& face() const { return m_face; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_window && event->type() == QEvent::Paint && !m_face.isNull()) {
+            QPainter painter(m_window);
+            painter.drawPixmap(0, 0, m_face);
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    QPixmap m_face;
+};
+
+FacePainter* painterOf(const QWidget* window) {
+    return window->findChild<FacePainter*>(QStringLiteral("vqFacePainter"), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace
+
+QRegion faceRegion(const QImage& face) {
+    if (face.isNull()) {
+        return {};
+    }
+    // 32-bit pixels compared exactly, as the picture holds them (alpha included).
+    const QImage pixels = face.convertToFormat(QImage::Format_ARGB32);
+    const int width = pixels.width();
+    const int height = pixels.height();
+    std::vector<RegionRect> runs;
+    if (pixels.bytesPerLine() == static_cast<qsizetype>(width) * 4) {
+        runs =
+            MakeRegion(PixelGrid{width, height, reinterpret_cast<const std::uint32_t*>(pixels.constBits())});
+    } else {
+        std::vector<std::uint32_t> packed;
+        packed.reserve(static_cast<std::size_t>(width) * height);
+        for (int y = 0; y < height; ++y) {
+            const auto* line = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(y));
+            packed.insert(packed.end(), line, line + width);
+        }
+        runs = MakeRegion(PixelGrid{width, height, packed.data()});
+    }
+    if (runs.empty()) {
+        return {};
+    }
+    // The runs are sorted by row then column, one row high and never touching: the banded form
+    // QRegion takes as it is, far faster than joining the rectangles one by one.
+    QVector<QRect> rects;
+    rects.reserve(static_cast<qsizetype>(runs.size()));
+    for (const RegionRect& r : runs) {
+        rects.append(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
+    }
+    QRegion region;
+    region.setRects(rects.constData(), static_cast<int>(rects.size()));
+    return region;
+}
+
+void applyFace(QWidget* window, const QPixmap& face) {
+    if (window == nullptr) {
+        return;
+    }
+    const QRegion region = faceRegion(face.toImage());
+    if (region.isEmpty()) {
+        window->clearMask();
+    } else {
+        window->setMask(region);
+    }
+    FacePainter* painter = painterOf(window);
+    if (painter == nullptr) {
+        painter = new FacePainter(window);
+    }
+    painter->setFace(face);
+    window->update();
+}
+
+QPixmap appliedFace(const QWidget* window) {
+    const FacePainter* painter = window ? painterOf(window) : nullptr;
+    return painter ? painter->face() : QPixmap();
+}
+
+}  // namespace vq
