@@ -1,5 +1,6 @@
 #include "records/record_store.h"
 
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -18,11 +19,18 @@ constexpr int kMaxKey = 32767;
 
 // The counter as the loader uses it: missing, not a number or beyond 16 bits counts as 0; a negative
 // counter reads nothing (-1, so that the next append writes key "0", the first key the loader reads).
+// A counter with decimals is rounded to the nearest whole number, halves to the even one.
 int counterFromText(const std::string& text) {
-    auto n = parseWhole(text);
-    if (!n || *n > kMaxKey || *n < -32768)
+    double n;
+    if (auto whole = parseWhole(text))
+        n = static_cast<double>(*whole);
+    else if (auto decimal = parseDecimal(text))
+        n = std::nearbyint(*decimal);
+    else
         return 0;
-    return *n < 0 ? -1 : static_cast<int>(*n);
+    if (!(n <= kMaxKey && n >= -32768))
+        return 0;
+    return n < 0 ? -1 : static_cast<int>(n);
 }
 
 // A record line as the store can keep it and read it back unchanged: line breaks become blanks and

@@ -1,0 +1,304 @@
+#include "records/record_editor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "core/dates.h"
+#include "core/duration.h"
+#include "core/ini_store.h"
+#include "core/numbers.h"
+
+namespace vq {
+namespace {
+
+constexpr const char* kZero = "00:00:00";
+
+std::string totalsSection(const std::string& plan) {
+    return "Dernc " + plan;
+}
+
+// Characters, not bytes: a plan name with accented letters counts each letter once.
+std::size_t characterCount(std::string_view text) {
+    std::size_t n = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    }
+    return n;
+}
+
+// A price or amount that is not a number counts as 0.
+double priceText(const std::string& text) {
+    double v = parseDecimal(text).value_or(0.0);
+    return std::isfinite(v) ? v : 0.0;
+}
+
+// Amounts are written as numbers only.
+std::string amountText(double amount) {
+    return formatDecimal(std::isfinite(amount) ? amount : 0.0);
+}
+
+// The allowance in whole hours; nothing when it is not a number.
+std::optional<long long> allowance(const MainWindowPort& main) {
+    return parseWhole(main.allowanceHours());
+}
+
+std::string hoursDuration(long long hours) {
+    std::string h = std::to_string(hours);
+    if (h.size() < 2)
+        h.insert(0, "0");
+    return h + ":00:00";
+}
+
+auto durationKey(std::string_view d) {
+    long seconds = 0;
+    if (d.size() >= 2) {
+        auto s = parseWhole(d.substr(d.size() - 2));
+        seconds = s ? static_cast<long>(*s) : 0;
+    }
+    return std::make_tuple(durationHours(d), durationMinutes(d), seconds);
+}
+
+// The allowance left once `d` is taken from `avf`. When `d` is the larger, the allowance is overrun:
+// the result is then the overrun itself, a duration that is never "00:00:00", so that the overage
+// check that follows finds the allowance run out and bills the time beyond it.
+std::string allowanceLeftAfter(const std::string& avf, const std::string& d) {
+    if (durationKey(d) > durationKey(avf))
+        return Enlevetps(d, avf);
+    return Enlevetps(avf, d);
+}
+
+}  // namespace
+
+RecordEditor::RecordEditor(RecordStore& store, MainWindowPort& main, Dialogs& dialogs, std::string optionPath)
+    : m_store(store), m_main(main), m_dialogs(dialogs), m_optionPath(std::move(optionPath)) {}
+
+void RecordEditor::select(RecordsRows& rows, int position) const {
+    if (position < 0 || position >= m_store.count()) {
+        rows.selected = -1;
+        return;
+    }
+    rows.selected = position;
+    const std::string& line = m_store.lines()[static_cast<std::size_t>(position)];
+    auto fields = splitRecordLine(line);
+    if (fields.size() < 4)
+        return;
+    rows.editDuration = fields[0];
+    rows.editStartTime = fields[1];
+    rows.editDate = fields[2];
+    rows.editPlan = fields[3];
+    // While the edit row is open it always stands for the selected record.
+    if (rows.editRowEnabled) {
+        rows.formerPlan = fields[3];
+        rows.formerDuration = fields[0];
+        rows.formerLine = line;
+    }
+}
+
+void RecordEditor::openAddRow(RecordsRows& rows, const Clock& clock) const {
+    rows.addConfirmEnabled = true;
+    rows.addRowEnabled = true;
+    rows.addDuration = kZero;
+    rows.addStartTime = timeText(clock.now());
+    rows.addDate = dateText(clock.today());
+    rows.addPlan = m_main.planName();
+}
+
+void RecordEditor::openEditRow(RecordsRows& rows) const {
+    if (rows.selected < 0 || rows.selected >= m_store.count())
+        return;
+    const std::string& line = m_store.lines()[static_cast<std::size_t>(rows.selected)];
+    auto fields = splitRecordLine(line);
+    if (fields.size() < 4)
+        return;
+    rows.formerPlan = fields[3];
+    rows.formerDuration = fields[0];
+    rows.formerLine = line;
+    rows.editRowEnabled = true;
+    rows.editConfirmEnabled = true;
+}
+
+bool RecordEditor::add(RecordsRows& rows) {
+    if (!rows.addConfirmEnabled)
+        return false;
+    if (verifhor(rows.addDuration, m_dialogs) == 0)
+        return false;
+    rows.addConfirmEnabled = false;
+    m_main.selectPlan(rows.addPlan);
+    const std::string line = makeRecordLine(rows.addDuration, rows.addStartTime, rows.addDate, rows.addPlan);
+    if (!lineLongEnough(line))
+        return false;
+    rows.addRowEnabled = false;
+
+    const std::string plan = rows.addPlan;
+    const std::string d = rows.addDuration;
+    const std::string avf = total(plan, "avf");
+    const std::string temps = total(plan, "temps");
+    rows.newMonthTotal = ajoutemps(temps, d);
+    setTotal(plan, "temps", rows.newMonthTotal);
+    if (avf != kZero) {
+        rows.newAllowanceLeft = allowanceLeftAfter(avf, d);
+        setTotal(plan, "avf", rows.newAllowanceLeft);
+    }
+    const double prixRead = amountDue(plan);
+    if (avf == kZero)
+        setAmountDue(plan, prixRead + connectionPrice(d), true);
+    m_store.append(line);
+    rows.addStartTime.clear();
+    rows.addDate.clear();
+    rows.addDuration.clear();
+    rows.addPlan.clear();
+    refreshMainWindow();
+    overageCheck(rows, prixRead);
+    return true;
+}
+
+bool RecordEditor::modify(RecordsRows& rows) {
+    if (!rows.editConfirmEnabled)
+        return false;
+    // The figures taken back must be those of the record that is replaced.
+    if (rows.selected < 0 || rows.selected >= m_store.count() ||
+        m_store.lines()[static_cast<std::size_t>(rows.selected)] != rows.formerLine)
+        return false;
+    if (verifhor(rows.editDuration, m_dialogs) == 0)
+        return false;
+    m_main.selectPlan(rows.formerPlan);
+    const std::string line =
+        makeRecordLine(rows.editDuration, rows.editStartTime, rows.editDate, rows.editPlan);
+    if (!lineLongEnough(line))
+        return false;
+
+    // Take the former record back out of its plan.
+    {
+        const std::string& plan = rows.formerPlan;
+        const std::string& d = rows.formerDuration;
+        const std::string avf = total(plan, "avf");
+        const std::string temps = total(plan, "temps");
+        rows.newMonthTotal = Enlevetps(temps, d);
+        setTotal(plan, "temps", rows.newMonthTotal);
+        if (allowanceTest()) {
+            rows.newAllowanceLeft = ajoutemps(avf, d);
+            setTotal(plan, "avf", rows.newAllowanceLeft);
+        } else {
+            setAmountDue(plan, amountDue(plan) - connectionPrice(d), true);
+        }
+    }
+
+    // Count the new one in its plan.
+    const std::string plan = rows.editPlan;
+    const std::string d = rows.editDuration;
+    m_main.selectPlan(plan);
+    const std::string avf = total(plan, "avf");
+    const std::string temps = total(plan, "temps");
+    rows.newMonthTotal = ajoutemps(temps, d);
+    setTotal(plan, "temps", rows.newMonthTotal);
+    if (allowanceTest()) {
+        rows.newAllowanceLeft = allowanceLeftAfter(avf, d);
+        setTotal(plan, "avf", rows.newAllowanceLeft);
+    }
+    const double prixRead = amountDue(plan);
+    if (!allowanceTest())
+        setAmountDue(plan, prixRead + connectionPrice(d), true);
+
+    refreshMainWindow();
+    rows.editRowEnabled = false;
+    m_store.replace(rows.selected, line);
+    rows.formerLine = line;
+    rows.editConfirmEnabled = false;
+    overageCheck(rows, prixRead);
+    return true;
+}
+
+bool RecordEditor::remove(RecordsRows& rows) {
+    if (rows.selected < 0 || rows.selected >= m_store.count())
+        return false;
+    const int position = rows.selected;
+    // The figures taken back are the stored record's own, not whatever the open edit row holds.
+    auto fields = splitRecordLine(m_store.lines()[static_cast<std::size_t>(position)]);
+    if (fields.size() >= 4) {
+        const std::string& plan = fields[3];
+        const std::string& d = fields[0];
+        const std::string avf = total(plan, "avf");
+        const std::string temps = total(plan, "temps");
+        rows.newMonthTotal = Enlevetps(temps, d);
+        setTotal(plan, "temps", rows.newMonthTotal);
+        if (allowanceTest()) {
+            rows.newAllowanceLeft = ajoutemps(avf, d);
+            setTotal(plan, "avf", rows.newAllowanceLeft);
+        } else {
+            setAmountDue(plan, amountDue(plan) - connectionPrice(d), plan == m_main.planName());
+        }
+    }
+    m_store.removeAt(position);
+    refreshMainWindow();
+    // The selection moves to the record that took the removed one's place (or the new last one).
+    select(rows, std::min(position, m_store.count() - 1));
+    return true;
+}
+
+double RecordEditor::connectionPrice(std::string_view duration) const {
+    const double first = priceText(m_main.firstMinutePrice());
+    const double perMinute = priceText(m_main.minutePrice());
+    return first + perMinute * 60 * durationHours(duration) + perMinute * durationMinutes(duration);
+}
+
+bool RecordEditor::allowanceTest() const {
+    auto hours = allowance(m_main);
+    return hours && *hours > 0 && m_main.lcd2() != kZero;
+}
+
+void RecordEditor::refreshMainWindow() {
+    const std::string plan = m_main.planName();
+    m_main.setMonthTotal(total(plan, "temps"));
+    if (allowanceTest())
+        m_main.setLcd2(total(plan, "avf"));
+}
+
+void RecordEditor::overageCheck(const RecordsRows& rows, double prixRead) {
+    // A plan without allowance has nothing to run out: its time is billed as it is added.
+    auto hours = allowance(m_main);
+    if (!hours || *hours <= 0)
+        return;
+    if (durationHours(m_main.lcd1()) < *hours || m_main.lcd2() == kZero)
+        return;
+    const std::string plan = m_main.planName();
+    m_main.setLcd2(kZero);
+    const std::string excess = Enlevetps(rows.newMonthTotal, hoursDuration(*hours));
+    const std::string amount = amountText(prixRead + connectionPrice(excess));
+    m_main.setAmountDue(amount);
+    setTotal(plan, "prix", amount);
+    setTotal(plan, "avf", kZero);
+}
+
+bool RecordEditor::lineLongEnough(const std::string& line) {
+    if (characterCount(line) >= kMinRecordLineLength)
+        return true;
+    m_dialogs.show(kIncompleteRecordMessage, kAppTitle, DialogButtons::Ok, DialogIcon::None);
+    return false;
+}
+
+std::string RecordEditor::total(const std::string& plan, const char* key) const {
+    return lireini(totalsSection(plan), key, m_optionPath);
+}
+
+void RecordEditor::setTotal(const std::string& plan, const char* key, const std::string& value) {
+    ecrireini(totalsSection(plan), key, value, m_optionPath);
+}
+
+double RecordEditor::amountDue(const std::string& plan) const {
+    return priceText(total(plan, "prix"));
+}
+
+void RecordEditor::setAmountDue(const std::string& plan, double amount, bool show) {
+    const std::string text = amountText(amount);
+    setTotal(plan, "prix", text);
+    if (show)
+        m_main.setAmountDue(text);
+}
+
+}  // namespace vq

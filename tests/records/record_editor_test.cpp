@@ -1,0 +1,398 @@
+#include "records/record_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/ini_store.h"
+#include "core/numbers.h"
+#include "records/fake_main_window.h"
+#include "support/fakes.h"
+
+namespace vq {
+namespace {
+
+class RecordEditorTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::string option = dir.file("option.ini");
+    RecordStore store{option};
+    test::FakeMainWindow main{option};
+    test::FakeDialogs dialogs;
+    test::FakeClock clock;
+    RecordEditor editor{store, main, dialogs, option};
+    RecordsRows rows;
+
+    void SetUp() override {
+        store.load();
+        main.plans["Maison"] = {"20", "0,12", "0,02"};
+        main.plans["Soir"] = {"10", "0,10", "0,01"};
+        main.plans["Libre"] = {"00", "0,15", "0,03"};
+    }
+    void setTotals(const std::string& plan, const std::string& temps, const std::string& avf,
+                   const std::string& prix) {
+        ecrireini("Dernc " + plan, "temps", temps, option);
+        ecrireini("Dernc " + plan, "avf", avf, option);
+        ecrireini("Dernc " + plan, "prix", prix, option);
+    }
+    std::string get(const std::string& plan, const char* key) {
+        return lireini("Dernc " + plan, key, option);
+    }
+    double prix(const std::string& plan) { return parseDecimal(get(plan, "prix")).value_or(-999); }
+    std::string fileKey(int k) { return lireini("Enregistrement", std::to_string(k), option); }
+
+    bool addRecord(const std::string& duration, const std::string& plan) {
+        editor.openAddRow(rows, clock);
+        rows.addDuration = duration;
+        rows.addPlan = plan;
+        return editor.add(rows);
+    }
+    // A stored record, already counted in its plan's totals.
+    void storeRecord(const std::string& duration, const std::string& plan) {
+        ASSERT_TRUE(store.append(makeRecordLine(duration, "10:00:00", "01/12/2026", plan)));
+    }
+    void openEditRowOn(int position) {
+        editor.select(rows, position);
+        editor.openEditRow(rows);
+    }
+};
+
+TEST_F(RecordEditorTest, AddsRecordsAcrossTheEndOfTheAllowance) {
+    setTotals("Maison", "19:30:00", "00:30:00", "0");
+    main.selectPlan("Maison");
+
+    editor.openAddRow(rows, clock);
+    EXPECT_TRUE(rows.addRowEnabled);
+    EXPECT_TRUE(rows.addConfirmEnabled);
+    EXPECT_EQ(rows.addDuration, "00:00:00");
+    EXPECT_EQ(rows.addStartTime, "12:00:00");
+    EXPECT_EQ(rows.addDate, "08/12/2026");
+    EXPECT_EQ(rows.addPlan, "Maison");
+
+    rows.addDuration = "01:00:00";
+    ASSERT_TRUE(editor.add(rows));
+    EXPECT_EQ(get("Maison", "temps"), "20:30:00");
+    EXPECT_EQ(main.lcd1(), "20:30:00");
+    EXPECT_EQ(main.lcd2(), "00:00:00");
+    EXPECT_EQ(get("Maison", "avf"), "00:00:00");
+    // 0 + 0,12 + 0,02 x 30 for the half hour beyond the allowance.
+    EXPECT_EQ(get("Maison", "prix"), formatDecimal(0.72));
+    EXPECT_EQ(main.amount, formatDecimal(0.72));
+    EXPECT_EQ(store.lines(),
+              std::vector<std::string>{makeRecordLine("01:00:00", "12:00:00", "08/12/2026", "Maison")});
+    EXPECT_EQ(fileKey(1), store.lines()[0]);
+    // The add row is emptied and closed.
+    EXPECT_FALSE(rows.addRowEnabled);
+    EXPECT_FALSE(rows.addConfirmEnabled);
+    EXPECT_EQ(rows.addDuration + rows.addStartTime + rows.addDate + rows.addPlan, "");
+
+    // With the allowance used up every added duration is billed whole.
+    ASSERT_TRUE(addRecord("00:10:00", "Maison"));
+    EXPECT_EQ(get("Maison", "prix"), formatDecimal(1.04));
+    EXPECT_EQ(main.amount, formatDecimal(1.04));
+    EXPECT_EQ(get("Maison", "avf"), "00:00:00");
+    EXPECT_EQ(get("Maison", "temps"), "20:40:00");
+    EXPECT_EQ(main.lcd1(), "20:40:00");
+    EXPECT_EQ(main.lcd2(), "00:00:00");
+    EXPECT_EQ(fileKey(2), store.lines()[1]);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(RecordEditorTest, AddsWithinTheAllowanceAndToAnotherPlan) {
+    setTotals("Maison", "15:00:00", "05:00:00", "0");
+    setTotals("Soir", "01:00:00", "09:00:00", "0,5");
+    main.selectPlan("Soir");
+    ASSERT_TRUE(addRecord("00:10:00", "Maison"));
+    EXPECT_EQ(get("Maison", "temps"), "15:10:00");
+    EXPECT_EQ(get("Maison", "avf"), "04:50:00");
+    EXPECT_EQ(get("Maison", "prix"), "0");
+    // The main window now shows the record's plan.
+    EXPECT_EQ(main.planName(), "Maison");
+    EXPECT_EQ(main.lcd1(), "15:10:00");
+    EXPECT_EQ(main.lcd2(), "04:50:00");
+    EXPECT_EQ(get("Soir", "temps"), "01:00:00");
+
+    // A plan nobody saved gets its totals under its own name.
+    ASSERT_TRUE(addRecord("00:20:00", "Nouveau"));
+    EXPECT_EQ(get("Nouveau", "temps"), "00:20:00");
+    EXPECT_EQ(main.planName(), "Nouveau");
+    EXPECT_EQ(store.count(), 2);
+}
+
+TEST_F(RecordEditorTest, AddBillsTheExcessOverThreeDigitHours) {
+    main.plans["Gros"] = {"100", "0,12", "0,02"};
+    setTotals("Gros", "99:00:00", "01:00:00", "0");
+    main.selectPlan("Gros");
+    ASSERT_TRUE(addRecord("21:30:00", "Gros"));
+    EXPECT_EQ(main.lcd1(), "120:30:00");
+    EXPECT_EQ(get("Gros", "temps"), "120:30:00");
+    EXPECT_EQ(main.lcd2(), "00:00:00");
+    EXPECT_EQ(get("Gros", "avf"), "00:00:00");
+    // Excess 20:30:00: first minute + 20 x 60 + 30 minutes.
+    EXPECT_NEAR(prix("Gros"), 0.12 + 0.02 * 1230, 1e-9);
+}
+
+TEST_F(RecordEditorTest, OverrunThatLooksLikeNoAllowanceLeftIsStillBilled) {
+    // 05:00:00 - 65:00:00 must not read as an allowance exactly used up.
+    setTotals("Maison", "15:00:00", "05:00:00", "0");
+    main.selectPlan("Maison");
+    ASSERT_TRUE(addRecord("65:00:00", "Maison"));
+    EXPECT_EQ(get("Maison", "temps"), "80:00:00");
+    EXPECT_EQ(get("Maison", "avf"), "00:00:00");
+    EXPECT_NEAR(prix("Maison"), 0.12 + 0.02 * 60 * 60, 1e-9);
+
+    // An allowance used up exactly bills nothing.
+    setTotals("Soir", "09:00:00", "01:00:00", "0");
+    ASSERT_TRUE(addRecord("01:00:00", "Soir"));
+    EXPECT_EQ(get("Soir", "avf"), "00:00:00");
+    EXPECT_EQ(get("Soir", "prix"), "0");
+}
+
+TEST_F(RecordEditorTest, AddRefusesABadDurationOrAShortLine) {
+    setTotals("Maison", "10:00:00", "10:00:00", "0");
+    main.selectPlan("Soir");
+    editor.openAddRow(rows, clock);
+    rows.addDuration = "1:00:00";
+    EXPECT_FALSE(editor.add(rows));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "Error");
+    // Nothing else happened: the row stays open, the main window keeps its plan.
+    EXPECT_TRUE(rows.addConfirmEnabled);
+    EXPECT_EQ(main.selections, std::vector<std::string>{"Soir"});
+
+    // Two-digit year and a two-letter plan name with an accent: 59 characters, 60 bytes.
+    rows.addDuration = "00:10:00";
+    rows.addDate = "08/12/26";
+    rows.addPlan = "Ré";
+    EXPECT_FALSE(editor.add(rows));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, "Veuillez complèter correctement les champs");
+    EXPECT_EQ(dialogs.shown[1].title, "Varlotte Qyr");
+    EXPECT_EQ(dialogs.shown[1].buttons, DialogButtons::Ok);
+    // The confirm button is spent, the row stays open, the main window switched, nothing written.
+    EXPECT_FALSE(rows.addConfirmEnabled);
+    EXPECT_TRUE(rows.addRowEnabled);
+    EXPECT_EQ(main.planName(), "Ré");
+    EXPECT_EQ(get("Ré", "temps"), "");
+    EXPECT_EQ(store.count(), 0);
+    EXPECT_FALSE(editor.add(rows));  // a disabled button does nothing
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+
+    // An empty plan with a ten-character date is 59 characters too.
+    editor.openAddRow(rows, clock);
+    rows.addDuration = "00:10:00";
+    rows.addPlan = "";
+    EXPECT_FALSE(editor.add(rows));
+    EXPECT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(store.count(), 0);
+
+    // One character more is enough.
+    editor.openAddRow(rows, clock);
+    rows.addDuration = "00:10:00";
+    rows.addPlan = "é";
+    EXPECT_TRUE(editor.add(rows));
+    EXPECT_EQ(store.count(), 1);
+}
+
+TEST_F(RecordEditorTest, PricesThatAreNotNumbersCountAsZero) {
+    main.plans["Vide"] = {"00", "abc", ""};
+    setTotals("Vide", "01:00:00", "00:00:00", "xyz");
+    main.selectPlan("Vide");
+    ASSERT_TRUE(addRecord("00:10:00", "Vide"));
+    EXPECT_EQ(get("Vide", "prix"), formatDecimal(0.0));
+    EXPECT_EQ(main.amount, formatDecimal(0.0));
+    EXPECT_EQ(get("Vide", "temps"), "01:10:00");
+
+    // A point is read as a decimal separator too.
+    main.plans["Vide"] = {"00", "0.5", "1"};
+    ASSERT_TRUE(addRecord("01:02:00", "Vide"));
+    EXPECT_NEAR(prix("Vide"), 0.5 + 62, 1e-9);
+}
+
+TEST_F(RecordEditorTest, ModifiesWithinOnePlan) {
+    setTotals("Maison", "05:00:00", "15:00:00", "0");
+    storeRecord("01:00:00", "Maison");
+    main.selectPlan("Soir");
+
+    openEditRowOn(0);
+    EXPECT_TRUE(rows.editRowEnabled);
+    EXPECT_TRUE(rows.editConfirmEnabled);
+    EXPECT_EQ(rows.formerPlan, "Maison");
+    EXPECT_EQ(rows.formerDuration, "01:00:00");
+    rows.editDuration = "00:30:00";
+    rows.editStartTime = "09:15:00";
+    ASSERT_TRUE(editor.modify(rows));
+
+    EXPECT_EQ(get("Maison", "temps"), "04:30:00");
+    EXPECT_EQ(get("Maison", "avf"), "15:30:00");
+    EXPECT_EQ(get("Maison", "prix"), "0");
+    EXPECT_EQ(main.selections, (std::vector<std::string>{"Soir", "Maison", "Maison"}));
+    EXPECT_EQ(main.lcd1(), "04:30:00");
+    EXPECT_EQ(main.lcd2(), "15:30:00");
+    const std::string line = makeRecordLine("00:30:00", "09:15:00", "01/12/2026", "Maison");
+    EXPECT_EQ(store.lines(), std::vector<std::string>{line});
+    EXPECT_EQ(fileKey(1), line);
+    EXPECT_FALSE(rows.editRowEnabled);
+    EXPECT_FALSE(rows.editConfirmEnabled);
+}
+
+TEST_F(RecordEditorTest, ModifiesAcrossPlans) {
+    setTotals("Maison", "05:00:00", "15:00:00", "0");
+    setTotals("Soir", "02:00:00", "08:00:00", "0");
+    storeRecord("00:20:00", "Soir");
+    storeRecord("01:00:00", "Maison");
+
+    openEditRowOn(1);
+    rows.editPlan = "Soir";
+    ASSERT_TRUE(editor.modify(rows));
+    EXPECT_EQ(get("Maison", "temps"), "04:00:00");
+    EXPECT_EQ(get("Maison", "avf"), "16:00:00");
+    EXPECT_EQ(get("Soir", "temps"), "03:00:00");
+    EXPECT_EQ(get("Soir", "avf"), "07:00:00");
+    EXPECT_EQ(main.planName(), "Soir");
+    EXPECT_EQ(main.lcd1(), "03:00:00");
+    EXPECT_EQ(store.lines()[1], makeRecordLine("01:00:00", "10:00:00", "01/12/2026", "Soir"));
+
+    // Into a plan whose allowance is used up, out of one whose allowance is used up: amounts move.
+    setTotals("Maison", "21:00:00", "00:00:00", "2");
+    setTotals("Soir", "12:00:00", "00:00:00", "1");
+    openEditRowOn(1);
+    rows.editPlan = "Maison";
+    rows.editDuration = "00:10:00";
+    ASSERT_TRUE(editor.modify(rows));
+    EXPECT_NEAR(prix("Soir"), 1 - (0.10 + 0.01 * 60), 1e-9);
+    EXPECT_NEAR(prix("Maison"), 2 + 0.12 + 0.02 * 10, 1e-9);
+    EXPECT_EQ(main.amount, get("Maison", "prix"));
+    EXPECT_EQ(get("Soir", "temps"), "11:00:00");
+    EXPECT_EQ(get("Maison", "temps"), "21:10:00");
+    EXPECT_EQ(get("Maison", "avf"), "00:00:00");
+}
+
+TEST_F(RecordEditorTest, ModifyOnlyTakesBackTheRecordItReplaces) {
+    setTotals("Maison", "05:00:00", "15:00:00", "0");
+    setTotals("Soir", "02:00:00", "08:00:00", "0");
+    storeRecord("01:00:00", "Maison");
+    storeRecord("00:20:00", "Soir");
+    ASSERT_TRUE(store.append("malformed line"));
+
+    // No selection: the edit row does not open.
+    editor.openEditRow(rows);
+    EXPECT_FALSE(rows.editRowEnabled);
+    EXPECT_FALSE(editor.modify(rows));
+
+    // Selecting another record while the row is open makes the row stand for that record.
+    openEditRowOn(0);
+    editor.select(rows, 1);
+    EXPECT_EQ(rows.formerPlan, "Soir");
+    EXPECT_EQ(rows.formerDuration, "00:20:00");
+    EXPECT_EQ(rows.editDuration, "00:20:00");
+
+    // A malformed line leaves the row as it was, and the row cannot replace it.
+    editor.select(rows, 2);
+    EXPECT_EQ(rows.selected, 2);
+    EXPECT_EQ(rows.editPlan, "Soir");
+    EXPECT_EQ(rows.formerPlan, "Soir");
+    EXPECT_FALSE(editor.modify(rows));
+    EXPECT_EQ(store.lines()[2], "malformed line");
+
+    editor.select(rows, 1);
+    rows.editDuration = "00:50:00";
+    ASSERT_TRUE(editor.modify(rows));
+    EXPECT_EQ(get("Soir", "temps"), "02:30:00");
+    EXPECT_EQ(get("Soir", "avf"), "07:30:00");
+    EXPECT_EQ(get("Maison", "temps"), "05:00:00");
+    EXPECT_EQ(store.lines()[0], makeRecordLine("01:00:00", "10:00:00", "01/12/2026", "Maison"));
+
+    // A refused duration keeps the row open and changes nothing.
+    openEditRowOn(0);
+    rows.editDuration = "00:61:00";
+    EXPECT_FALSE(editor.modify(rows));
+    EXPECT_TRUE(rows.editConfirmEnabled);
+    EXPECT_EQ(get("Maison", "temps"), "05:00:00");
+    // A short line switches the main window to the former plan and writes nothing.
+    main.selectPlan("Soir");
+    rows.editDuration = "00:10:00";
+    rows.editPlan = "";
+    rows.editDate = "1/1/2026";
+    EXPECT_FALSE(editor.modify(rows));
+    EXPECT_EQ(dialogs.shown.back().text, kIncompleteRecordMessage);
+    EXPECT_EQ(main.planName(), "Maison");
+    EXPECT_EQ(get("Maison", "temps"), "05:00:00");
+    EXPECT_TRUE(rows.editConfirmEnabled);
+}
+
+TEST_F(RecordEditorTest, RemovesWithTheShownPlansAllowance) {
+    setTotals("Maison", "05:00:00", "15:00:00", "0");
+    setTotals("Soir", "12:00:00", "00:00:00", "3");
+    storeRecord("01:00:00", "Maison");
+    storeRecord("00:30:00", "Maison");
+    storeRecord("00:40:00", "Maison");
+
+    // Nothing selected: nothing changes.
+    main.selectPlan("Maison");
+    EXPECT_FALSE(editor.remove(rows));
+    EXPECT_EQ(store.count(), 3);
+
+    editor.select(rows, 0);
+    ASSERT_TRUE(editor.remove(rows));
+    EXPECT_EQ(get("Maison", "temps"), "04:00:00");
+    EXPECT_EQ(get("Maison", "avf"), "16:00:00");
+    EXPECT_EQ(main.lcd1(), "04:00:00");
+    EXPECT_EQ(main.lcd2(), "16:00:00");
+    EXPECT_EQ(store.count(), 2);
+    EXPECT_EQ(fileKey(0), store.lines()[0]);
+    // The next record takes the selection and fills the edit row.
+    EXPECT_EQ(rows.selected, 0);
+    EXPECT_EQ(rows.editDuration, "00:30:00");
+
+    // The shown plan's allowance is used up: the record's own plan has its amount lowered, and the
+    // main window keeps showing its own plan's amount.
+    main.selectPlan("Soir");
+    main.amount = "3";
+    rows.editDuration = "09:00:00";  // typed into the row, not what the record holds
+    ASSERT_TRUE(editor.remove(rows));
+    // Priced at the shown plan's rates.
+    EXPECT_NEAR(prix("Maison"), -(0.10 + 0.01 * 30), 1e-9);
+    EXPECT_EQ(get("Maison", "temps"), "03:30:00");
+    EXPECT_EQ(get("Maison", "avf"), "16:00:00");
+    EXPECT_EQ(get("Soir", "prix"), "3");
+    EXPECT_EQ(main.amount, "3");
+    EXPECT_EQ(main.planName(), "Soir");
+    EXPECT_EQ(main.lcd1(), "12:00:00");
+
+    // Removing the last record leaves no selection.
+    EXPECT_EQ(rows.selected, 0);
+    ASSERT_TRUE(editor.remove(rows));
+    EXPECT_EQ(store.count(), 0);
+    EXPECT_EQ(rows.selected, -1);
+    EXPECT_FALSE(editor.remove(rows));
+}
+
+TEST_F(RecordEditorTest, RemovingAMalformedLineTouchesNoTotals) {
+    setTotals("Maison", "05:00:00", "15:00:00", "0");
+    ASSERT_TRUE(store.append("garbage"));
+    main.selectPlan("Maison");
+    editor.select(rows, 0);
+    ASSERT_TRUE(editor.remove(rows));
+    EXPECT_EQ(store.count(), 0);
+    EXPECT_EQ(get("Maison", "temps"), "05:00:00");
+    EXPECT_EQ(get("Maison", "avf"), "15:00:00");
+}
+
+TEST_F(RecordEditorTest, SelectingFillsTheEditRowFromTheLine) {
+    storeRecord("00:42:17", "Soir     |     suite");
+    editor.select(rows, 0);
+    EXPECT_EQ(rows.editDuration, "00:42:17");
+    EXPECT_EQ(rows.editStartTime, "10:00:00");
+    EXPECT_EQ(rows.editDate, "01/12/2026");
+    EXPECT_EQ(rows.editPlan, "Soir");
+    // Closed, the row does not capture former figures.
+    EXPECT_EQ(rows.formerPlan, "");
+    editor.select(rows, 5);
+    EXPECT_EQ(rows.selected, -1);
+    EXPECT_EQ(rows.editPlan, "Soir");
+}
+
+}  // namespace
+}  // namespace vq
