@@ -3,6 +3,7 @@
 // and written with ecrireini. Files are matched by name without regard to case, parsed copies are
 // cached until the file changes on disk, and every write replaces the file atomically.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,10 +20,14 @@ std::string lireini(std::string_view section, std::string_view key, const std::s
 bool ecrireini(std::string_view section, std::string_view key, std::string_view value,
                const std::string& path);
 
-// True when `section` and `key` can be stored and found again as they are.
+// True when `section` and `key` can be stored and found again as they are: valid UTF-8 without a
+// line break or NUL; no "]" in the section; the key not empty, without "=", not starting with ";"
+// (a comment) or "[" (a section header). Blanks around a name are not part of it.
 bool iniNamesStorable(std::string_view section, std::string_view key);
-// True when `value` can be stored and read back unchanged (no line break, no surrounding blanks or
-// enclosing quotation marks).
+// True when `value` can be stored and read back unchanged (valid UTF-8, no line break or NUL, at
+// most 254 characters, no surrounding blanks or enclosing quotation marks). ecrireini refuses only
+// values with a line break, a NUL or invalid UTF-8; the others are stored and read back as the
+// reading rules make them.
 bool iniValueStorable(std::string_view value);
 
 // Several values of one file written as one replacement of the file (nothing is written when every
@@ -31,7 +36,8 @@ class IniBatch {
 public:
     explicit IniBatch(std::string path);
     void set(std::string section, std::string key, std::string value);
-    // Writes all values set since the last commit; false when the file could not be replaced.
+    // Writes all values set since the last commit; false when the file could not be replaced or a
+    // name or value is refused (the values are then kept, so that a later commit may retry).
     bool commit();
 
 private:
@@ -48,5 +54,12 @@ std::string resolveIniPath(const std::string& path);
 
 // Test hook: while set, every replacement of a file fails as on a full disk.
 void setIniWriteFailureForTesting(bool fail);
+// Test hook: while off, changes made by others are found by comparing file stamps on every call
+// instead of through the system's change notifications (the way of systems that lack them).
+void setIniChangeWatchForTesting(bool enabled);
+// How many files this process has replaced so far.
+std::uint64_t iniReplacementCount();
+// Forgets every parsed copy (the next call of each file reads it again).
+void clearIniCache();
 
 }  // namespace vq

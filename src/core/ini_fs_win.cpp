@@ -1,0 +1,117 @@
+// The INI store's file-system services on Windows. File names ignore case there already, and no
+// change notification is used: every call compares the file's stamp.
+#include <windows.h>
+
+#include <atomic>
+
+#include "core/ini_fs.h"
+
+namespace vq::ini {
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::int64_t ns(FILETIME t) {
+    ULARGE_INTEGER u;
+    u.LowPart = t.dwLowDateTime;
+    u.HighPart = t.dwHighDateTime;
+    return static_cast<std::int64_t>(u.QuadPart) * 100;
+}
+
+}  // namespace
+
+Probe probe(const std::string& path) {
+    Probe p;
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &a))
+        return p;
+    p.kind = (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Kind::Folder : Kind::File;
+    p.stamp.size = (static_cast<std::uint64_t>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+    p.stamp.modifiedNs = ns(a.ftLastWriteTime);
+    p.stamp.changedNs = ns(a.ftCreationTime);
+    return p;
+}
+
+bool readWhole(const std::string& path, std::string& bytes, Stamp& stamp) {
+    Probe p = probe(path);
+    if (p.kind != Kind::File)
+        return false;
+    stamp = p.stamp;
+    HANDLE h =
+        CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    bytes.clear();
+    char buf[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr)) && got > 0)
+        bytes.append(buf, got);
+    CloseHandle(h);
+    return ok;
+}
+
+bool listNames(const std::string&, std::vector<std::string>& names) {
+    names.clear();
+    return false;
+}
+
+bool namesCaseSensitive() {
+    return false;
+}
+
+std::string absoluteFolder(const std::string& dir) {
+    return dir;
+}
+
+std::string finalTarget(const std::string& path) {
+    return path;
+}
+
+bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
+                 bool simulateFullDisk) {
+    static std::atomic<unsigned> counter{0};
+    const std::string target = dir + "\\" + name;
+    const std::wstring temp = wide(dir + "\\." + name + ".vqtmp." + std::to_string(GetCurrentProcessId()) +
+                                   "." + std::to_string(counter++));
+    HANDLE h =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        DWORD wrote = 0;
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        ok = WriteFile(h, bytes.data() + done, chunk, &wrote, nullptr) && wrote > 0;
+        done += wrote;
+    }
+    ok = ok && FlushFileBuffers(h) && !simulateFullDisk;
+    CloseHandle(h);
+    if (!ok || !MoveFileExW(temp.c_str(), wide(target).c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+void sweepStaleTemporaries(const std::string&) {}
+
+int watchFolder(const std::string&) {
+    return -1;
+}
+
+void unwatchFolder(int) {}
+
+void takeChanges(std::vector<Change>&) {}
+
+}  // namespace vq::ini

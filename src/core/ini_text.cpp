@@ -1,0 +1,373 @@
+#include "core/ini_text.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace vq::ini {
+namespace {
+
+// Windows-1252 bytes 0x80-0x9F; the five bytes it leaves undefined map to the C1 controls.
+constexpr char32_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool isEol(char c) {
+    return c == '\r' || c == '\n';
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decodes the UTF-8 sequence at s[i]; returns its length, 0 when it is not valid UTF-8.
+std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+    auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = b(i);
+    std::size_t len;
+    char32_t min;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    } else if ((c & 0xE0) == 0xC0) {
+        len = 2, cp = c & 0x1F, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3, cp = c & 0x0F, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4, cp = c & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+std::string_view unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+}  // namespace
+
+std::string foldName(std::string_view s) {
+    std::string out(s);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c + 32);
+        } else if (i + 1 < out.size()) {
+            unsigned char n = static_cast<unsigned char>(out[i + 1]);
+            if (c == 0xC3 && n >= 0x80 && n <= 0x9E && n != 0x97) {  // À..Þ except ×
+                out[++i] = static_cast<char>(n + 0x20);
+            } else if (c == 0xC5 && (n == 0x92 || n == 0xA0 || n == 0xBD)) {  // Œ Š Ž
+                out[++i] = static_cast<char>(n + 1);
+            } else if (c == 0xC5 && n == 0xB8) {  // Ÿ -> ÿ
+                out[i] = static_cast<char>(0xC3);
+                out[++i] = static_cast<char>(0xBF);
+            }
+        }
+    }
+    return out;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool isValidUtf8(std::string_view s) {
+    char32_t cp;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = decodeUtf8(s, i, cp);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string cp1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char ch : bytes) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x80)
+            out += ch;
+        else
+            appendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : char32_t(c));
+    }
+    return out;
+}
+
+std::optional<std::string> utf8ToCp1252(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    char32_t cp;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = decodeUtf8(s, i, cp);
+        if (n == 0)
+            return std::nullopt;
+        i += n;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        const char32_t* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), cp);
+        if (hit == std::end(kCp1252High))
+            return std::nullopt;
+        out += static_cast<char>(0x80 + (hit - std::begin(kCp1252High)));
+    }
+    return out;
+}
+
+std::string_view firstCharacters(std::string_view s, std::size_t maxChars) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
+            if (chars == maxChars)
+                return s.substr(0, i);
+            ++chars;
+        }
+    }
+    return s;
+}
+
+Document::Document(std::string bytes) : m_bytes(std::move(bytes)) {
+    m_cp1252 = !isValidUtf8(m_bytes);
+    parse();
+}
+
+std::string Document::decode(std::string_view raw) const {
+    return m_cp1252 ? cp1252ToUtf8(raw) : std::string(raw);
+}
+
+const std::string* Document::find(const std::string& foldedSection, const std::string& foldedKey) const {
+    auto s = m_sections.find(foldedSection);
+    if (s == m_sections.end())
+        return nullptr;
+    auto k = s->second.keys.find(foldedKey);
+    return k == s->second.keys.end() ? nullptr : &k->second.value;
+}
+
+// A line ends at CR, LF or a run of them; blank lines hold nothing. Only the first occurrence of a
+// section, and of a key inside it, is indexed: later ones are kept in the file but never read.
+void Document::parse() {
+    const std::string_view all = m_bytes;
+    const std::size_t n = all.size();
+    std::size_t firstEol = all.find_first_of("\r\n");
+    if (firstEol != std::string_view::npos) {
+        if (all[firstEol] == '\n')
+            m_eol = "\n";
+        else
+            m_eol = firstEol + 1 < n && all[firstEol + 1] == '\n' ? "\r\n" : "\r";
+    }
+    std::size_t pos = all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    Section* current = nullptr;
+    while (pos < n) {
+        if (isEol(all[pos])) {
+            ++pos;
+            continue;
+        }
+        const std::size_t lineStart = pos;
+        std::size_t contentEnd = all.find_first_of("\r\n", pos);
+        if (contentEnd == std::string_view::npos)
+            contentEnd = n;
+        std::size_t eolEnd = contentEnd;
+        if (eolEnd < n)
+            eolEnd += (all[eolEnd] == '\r' && eolEnd + 1 < n && all[eolEnd + 1] == '\n') ? 2 : 1;
+        pos = eolEnd;
+
+        std::string_view line = all.substr(lineStart, contentEnd - lineStart);
+        const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
+        line = trimBlanks(line);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            std::size_t close = line.rfind(']');
+            if (close == std::string_view::npos) {
+                current = nullptr;  // not a header; what follows belongs to no readable section
+                continue;
+            }
+            std::string name = foldName(decode(trimBlanks(line.substr(1, close - 1))));
+            auto [it, inserted] = m_sections.try_emplace(std::move(name));
+            current = inserted ? &it->second : nullptr;
+            if (current) {
+                current->appendAt = eolEnd;
+                current->appendNeedsEol = eolEnd == contentEnd;
+            }
+            continue;
+        }
+        std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos || !current)
+            continue;
+        current->appendAt = eolEnd;
+        current->appendNeedsEol = eolEnd == contentEnd;
+        std::string key = foldName(decode(trimBlanks(line.substr(0, eq))));
+        if (key.empty() || current->keys.count(key))
+            continue;
+        std::string value = decode(unquote(trimBlanks(line.substr(eq + 1))));
+        value.resize(firstCharacters(value, kMaxValueChars).size());
+        current->keys.emplace(std::move(key),
+                              KeyLine{lineStart, lineStart + indent + eq, contentEnd, std::move(value)});
+    }
+}
+
+const Document::KeyLine* Document::keyLine(std::string_view section, std::string_view key) const {
+    auto s = m_sections.find(foldName(trimBlanks(section)));
+    if (s == m_sections.end())
+        return nullptr;
+    auto k = s->second.keys.find(foldName(trimBlanks(key)));
+    return k == s->second.keys.end() ? nullptr : &k->second;
+}
+
+std::optional<std::string> Document::encode(std::string_view utf8) const {
+    if (!m_cp1252)
+        return std::string(utf8);
+    return utf8ToCp1252(utf8);
+}
+
+std::size_t Document::valueStart(const KeyLine& line, std::string_view encodedValue) const {
+    std::size_t at = line.equals + 1;
+    if (encodedValue.empty() || !isBlank(encodedValue.front()))
+        while (at < line.contentEnd && isBlank(m_bytes[at]))
+            ++at;
+    return at;
+}
+
+bool Document::holds(const Write& w) const {
+    const KeyLine* line = keyLine(w.section, w.key);
+    if (!line)
+        return false;
+    auto value = encode(w.value);
+    if (!value)
+        return false;
+    std::size_t at = valueStart(*line, *value);
+    return std::string_view(m_bytes).substr(at, line->contentEnd - at) == *value;
+}
+
+std::optional<std::string> Document::withWrites(const std::vector<Write>& writes, bool& changed) const {
+    struct Edit {
+        std::size_t from, to;
+        std::string text;
+    };
+    std::vector<Edit> edits;
+
+    // Later writes of one key win; new keys keep the order in which they were first written.
+    struct NewSection {
+        std::string name;
+        const Section* existing;
+        std::vector<std::pair<std::string, std::string>> keys;  // name, value
+        std::unordered_map<std::string, std::size_t> index;
+    };
+    std::vector<NewSection> grown;
+    std::unordered_map<std::string, std::size_t> grownIndex;
+    std::unordered_map<const KeyLine*, std::string> replaced;
+    std::vector<const KeyLine*> replacedOrder;
+
+    for (const Write& w : writes) {
+        std::string section(trimBlanks(w.section)), key(trimBlanks(w.key));
+        std::string fs = foldName(section), fk = foldName(key);
+        auto s = m_sections.find(fs);
+        if (s != m_sections.end()) {
+            auto k = s->second.keys.find(fk);
+            if (k != s->second.keys.end()) {
+                if (!replaced.count(&k->second))
+                    replacedOrder.push_back(&k->second);
+                replaced[&k->second] = w.value;
+                continue;
+            }
+        }
+        auto [gi, fresh] = grownIndex.try_emplace(fs, grown.size());
+        if (fresh)
+            grown.push_back({section, s == m_sections.end() ? nullptr : &s->second, {}, {}});
+        NewSection& g = grown[gi->second];
+        auto [ki, freshKey] = g.index.try_emplace(fk, g.keys.size());
+        if (freshKey)
+            g.keys.emplace_back(key, w.value);
+        else
+            g.keys[ki->second].second = w.value;
+    }
+
+    for (const KeyLine* line : replacedOrder) {
+        auto value = encode(replaced[line]);
+        if (!value)
+            return std::nullopt;
+        std::size_t prefixEnd = valueStart(*line, *value);
+        if (std::string_view(m_bytes).substr(prefixEnd, line->contentEnd - prefixEnd) != *value)
+            edits.push_back({prefixEnd, line->contentEnd, std::move(*value)});
+    }
+
+    std::string tail;
+    const bool endsWithEol = !m_bytes.empty() && isEol(m_bytes.back());
+    for (const NewSection& g : grown) {
+        std::string text;
+        for (const auto& [key, value] : g.keys) {
+            auto k = encode(key), v = encode(value);
+            if (!k || !v)
+                return std::nullopt;
+            text += *k + "=" + *v + m_eol;
+        }
+        if (g.existing) {
+            if (g.existing->appendNeedsEol)
+                text.insert(0, m_eol);
+            edits.push_back({g.existing->appendAt, g.existing->appendAt, std::move(text)});
+        } else {
+            auto name = encode(g.name);
+            if (!name)
+                return std::nullopt;
+            if (tail.empty() && !m_bytes.empty() && !endsWithEol)
+                tail += m_eol;
+            tail += "[" + *name + "]" + m_eol + text;
+        }
+    }
+    if (!tail.empty())
+        edits.push_back({m_bytes.size(), m_bytes.size(), std::move(tail)});
+
+    changed = !edits.empty();
+    if (!changed)
+        return std::string();
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.from < b.from; });
+    std::string out;
+    out.reserve(m_bytes.size() + 256);
+    std::size_t at = 0;
+    for (const Edit& e : edits) {
+        out.append(m_bytes, at, e.from - at);
+        out += e.text;
+        at = e.to;
+    }
+    out.append(m_bytes, at, std::string::npos);
+    return out;
+}
+
+}  // namespace vq::ini

@@ -1,0 +1,74 @@
+#pragma once
+// The text of an INI file: case-blind names, the two encodings met in practice (UTF-8 and the
+// Windows-1252 of files written by the Windows version), parsing into an index, and edits that
+// change only the lines of the written keys.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vq::ini {
+
+inline constexpr std::size_t kMaxValueChars = 254;
+
+// The case-blind form of a UTF-8 name: ASCII and Latin-1 letters (and the other letters of
+// Windows-1252: Œ, Š, Ž, Ÿ) folded to lower case; every other byte kept.
+std::string foldName(std::string_view utf8);
+std::string_view trimBlanks(std::string_view s);
+bool isValidUtf8(std::string_view bytes);
+std::string cp1252ToUtf8(std::string_view bytes);
+// Nothing when a character has no Windows-1252 byte (or `utf8` is not valid UTF-8).
+std::optional<std::string> utf8ToCp1252(std::string_view utf8);
+// The first `maxChars` characters of a UTF-8 text; a multi-byte character is never split.
+std::string_view firstCharacters(std::string_view utf8, std::size_t maxChars);
+
+struct Write {
+    std::string section, key, value;  // UTF-8, names already checked
+};
+
+// One parsed file. Offsets point into bytes(); names in the index are folded UTF-8.
+class Document {
+public:
+    explicit Document(std::string bytes);
+
+    const std::string& bytes() const { return m_bytes; }
+    bool windows1252() const { return m_cp1252; }
+    // The value as read (blanks dropped, quotes removed, cut), or nullptr.
+    const std::string* find(const std::string& foldedSection, const std::string& foldedKey) const;
+
+    // True when the key exists and its line already says `value` exactly (writing it changes nothing).
+    bool holds(const Write& w) const;
+    // The file's bytes with `writes` applied (later writes of one key win); `changed` false and an
+    // empty text when no byte would change. Nothing when a text cannot be encoded in the file's
+    // encoding (a Windows-1252 file given a character it lacks).
+    std::optional<std::string> withWrites(const std::vector<Write>& writes, bool& changed) const;
+
+private:
+    struct KeyLine {
+        std::size_t lineStart, equals, contentEnd;
+        std::string value;
+    };
+    struct Section {
+        std::size_t appendAt;  // just after the line ending of its last key line (or header)
+        bool appendNeedsEol;   // that line is the file's last and has no line ending
+        std::unordered_map<std::string, KeyLine> keys;
+    };
+
+    void parse();
+    const KeyLine* keyLine(std::string_view section, std::string_view key) const;
+    std::optional<std::string> encode(std::string_view utf8) const;
+    // Where a new value starts on a key line: after "=" and, unless the value brings its own, the
+    // blanks that followed it ("key = value" keeps its look).
+    std::size_t valueStart(const KeyLine& line, std::string_view encodedValue) const;
+    std::string decode(std::string_view raw) const;
+
+    std::string m_bytes;
+    bool m_cp1252 = false;
+    std::string m_eol = "\n";
+    std::unordered_map<std::string, Section> m_sections;
+};
+
+}  // namespace vq::ini
