@@ -102,8 +102,6 @@ bool PlanActions::deletefun() {
     const std::string plan = m_state.planName;
     const std::string allowanceLeft = m_state.temps + ":00:00";
     const bool removed = m_records.retirer(plan);
-    if (recordsChanged)
-        recordsChanged();
     // Totals are reset only when the records are gone, so that they keep matching each other.
     const bool reset = removed && resetTotals(plan, allowanceLeft);
     if (reset) {

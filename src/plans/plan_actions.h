@@ -18,8 +18,6 @@ public:
 
     // Called after the routines changed the state and before any box they show.
     std::function<void()> stateChanged;
-    // Called after records were removed from the store.
-    std::function<void()> recordsChanged;
 
     // Saves the plan named in the plan box and starts it afresh (its totals reset, its records
     // removed). Returns false, with the shown values untouched, when the plan could not be stored.
