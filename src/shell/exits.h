@@ -13,4 +13,8 @@ namespace vq {
 // one is still attempted).
 bool writeExitState(const MainState& state);
 
+// Ends the process at once: no event handler, timer or destructor runs after this (the stored files
+// are already complete on disk), and the desktop drops the notification icon with the process.
+[[noreturn]] void endProgramNow();
+
 }  // namespace vq

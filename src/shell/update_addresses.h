@@ -22,7 +22,8 @@ inline constexpr const char* kInstallerProgram = "mj";
 
 // The program's web site and its author's address, shown in the about box and opened from the menu.
 inline constexpr const char* kWebSite = "http://www.varlotte-qyr.fr";
-inline constexpr const char* kAuthorMail = "ondine.marsac@varlotte-qyr.fr";
+inline constexpr const char* kWebSiteShown = "www.varlotte-qyr.fr";
+inline constexpr const char* kAuthorMail = "ondine@varlotte-qyr.fr";
 
 // Transfer time limits: the version check never waits longer than this.
 inline constexpr long kCheckConnectTimeoutMs = 3000;

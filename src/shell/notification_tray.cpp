@@ -1,0 +1,166 @@
+#include "shell/notification_tray.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include "shell/about_window.h"
+#include "shell/exits.h"
+#include "shell/update_addresses.h"
+
+namespace vq {
+
+namespace {
+
+QIcon programIcon() {
+    QIcon icon(QStringLiteral(":/icons/varlotte-qyr.png"));
+    if (!icon.isNull()) {
+        return icon;
+    }
+    // Drawn when the picture is not built in, so the notification area never shows an empty slot.
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(255, 128, 0));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(1, 1, 30, 30);
+    painter.setPen(QColor(255, 255, 0));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("V"));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+IconEvent toIconEvent(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::DoubleClick:
+            return IconEvent::DoubleClick;
+        case QSystemTrayIcon::Context:
+            return IconEvent::Context;
+        case QSystemTrayIcon::Trigger:
+            return IconEvent::Trigger;
+        case QSystemTrayIcon::MiddleClick:
+            return IconEvent::MiddleClick;
+        case QSystemTrayIcon::Unknown:
+            break;
+    }
+    return IconEvent::Unknown;
+}
+
+}  // namespace
+
+TrayMenu::TrayMenu(const MainState& state, Actions actions, QWidget* parent)
+    : QWidget(parent), m_state(state), m_actions(std::move(actions)) {
+    setObjectName(QStringLiteral("Form4"));
+    m_menu = new QMenu(QStringLiteral("Menu"), this);
+    m_menu->setObjectName(QStringLiteral("menu"));
+    m_open = m_menu->addAction(QStringLiteral("Ouvrir"));
+    m_open->setObjectName(QStringLiteral("ouvrir"));
+    QFont bold = m_open->font();
+    bold.setBold(true);
+    m_open->setFont(bold);
+    m_menu->setDefaultAction(m_open);
+    QAction* help = m_menu->addAction(QStringLiteral("Aide"));
+    help->setObjectName(QStringLiteral("Aide"));
+    QAction* about = m_menu->addAction(QStringLiteral("Concepteur"));
+    about->setObjectName(QStringLiteral("concepteur"));
+    QAction* quitAction = m_menu->addAction(QStringLiteral("Quitter"));
+    quitAction->setObjectName(QStringLiteral("Quitter"));
+
+    connect(m_open, &QAction::triggered, this, [this] {
+        if (m_actions.showMainWindow) {
+            m_actions.showMainWindow();
+        }
+    });
+    connect(help, &QAction::triggered, this, &TrayMenu::openWebSite);
+    connect(about, &QAction::triggered, this, &TrayMenu::openAboutBox);
+    connect(quitAction, &QAction::triggered, this, &TrayMenu::quit);
+
+    m_icon = new QSystemTrayIcon(programIcon(), this);
+    connect(m_icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { onIconEvent(toIconEvent(reason)); });
+}
+
+TrayMenu::~TrayMenu() {
+    delete m_about;
+}
+
+void TrayMenu::showIcon() {
+    m_icon->show();
+}
+
+bool TrayMenu::notificationAreaAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayMenu::applyTaskListPolicy(QWidget* mainWindow) const {
+    const bool listed = listedInTaskList(notificationAreaAvailable());
+    if (mainWindow->windowFlags().testFlag(Qt::Tool) == !listed) {
+        return;
+    }
+    const bool wasVisible = mainWindow->isVisible();
+    mainWindow->setWindowFlag(Qt::Tool, !listed);
+    if (wasVisible) {
+        mainWindow->show();  // changing the flags hides the window
+    }
+}
+
+void TrayMenu::reduce(QWidget* mainWindow) const {
+    if (reduceAction(notificationAreaAvailable()) == ReduceAction::Hide) {
+        mainWindow->hide();
+    } else {
+        mainWindow->showMinimized();
+    }
+}
+
+void TrayMenu::setTip(const std::string& tip) {
+    m_icon->setToolTip(QString::fromStdString(tip));
+}
+
+void TrayMenu::onIconEvent(IconEvent event) {
+    switch (m_guard.begin(event)) {
+        case IconAction::None:
+            return;
+        case IconAction::ShowMainWindow:
+            if (m_actions.showMainWindow) {
+                m_actions.showMainWindow();
+            }
+            break;
+        case IconAction::PopUpMenu:
+            m_menu->exec(QCursor::pos(), m_open);
+            break;
+    }
+    m_guard.finish();
+}
+
+void TrayMenu::openWebSite() {
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(kWebSite)));
+}
+
+void TrayMenu::openAboutBox() {
+    if (!m_about) {
+        m_about = new AboutBox(m_actions.showMainWindow);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void TrayMenu::quit() {
+    writeExitState(m_state);
+    m_icon->hide();
+    if (m_actions.endProgram) {
+        m_actions.endProgram();
+    }
+}
+
+}  // namespace vq

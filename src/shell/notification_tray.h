@@ -1,0 +1,62 @@
+#pragma once
+// The notification icon and its menu window "Form4": the tip with the counters, a double-click that
+// brings the main window back, and the pop-up menu (open, help site, about box, quit). It also holds
+// the program's exits, shared with the main window's quit buttons.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "engine/main_state.h"
+#include "engine/ports.h"
+#include "shell/tray_logic.h"
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace vq {
+
+class AboutBox;
+
+class TrayMenu final : public QWidget, public TrayTip {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void()> showMainWindow;  // loads if needed, shows and raises the main window
+        std::function<void()> endProgram;      // ends the process at once, running no further handler
+    };
+    TrayMenu(const MainState& state, Actions actions, QWidget* parent = nullptr);
+    ~TrayMenu() override;
+
+    // Puts the icon in the notification area (when the desktop has one).
+    void showIcon();
+    bool notificationAreaAvailable() const;
+    // Takes the main window out of the task list when the icon can bring it back, else keeps it there.
+    void applyTaskListPolicy(QWidget* mainWindow) const;
+    // "Réduire": hides the main window, or minimises it when there is no notification area.
+    void reduce(QWidget* mainWindow) const;
+
+    void setTip(const std::string& tip) override;
+    void openAboutBox();
+    // Stores the exit state, removes the icon and ends the program.
+    void quit();
+
+    QMenu* menu() const { return m_menu; }
+    QSystemTrayIcon* icon() const { return m_icon; }
+    AboutBox* aboutBox() const { return m_about; }
+
+private:
+    void onIconEvent(IconEvent event);
+    void openWebSite();
+
+    const MainState& m_state;
+    Actions m_actions;
+    IconGuard m_guard;
+    QSystemTrayIcon* m_icon = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_open = nullptr;
+    QPointer<AboutBox> m_about;
+};
+
+}  // namespace vq

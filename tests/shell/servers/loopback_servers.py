@@ -1,0 +1,47 @@
+#!/usr/bin/python3
+"""HTTP and FTP servers on loopback for the updater's tests.
+
+Usage: loopback_servers.py HTTP_DIR FTP_DIR USER PASSWORD
+Binds both servers to free ports on 127.0.0.1, prints "http PORT" and "ftp PORT" on standard output,
+and serves until standard input closes (the test ended) or the process is killed.
+Needs pyftpdlib, which Debian installs for /usr/bin/python3.
+"""
+import functools
+import http.server
+import logging
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    http_dir, ftp_dir, user, password = sys.argv[1:5]
+    logging.basicConfig(level=logging.ERROR)
+
+    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=http_dir)
+    http.server.SimpleHTTPRequestHandler.log_message = lambda *args: None
+    web = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=web.serve_forever, daemon=True).start()
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(user, password, ftp_dir, perm="elr")
+    FTPHandler.authorizer = authorizer
+    ftp = FTPServer(("127.0.0.1", 0), FTPHandler)
+
+    print("http", web.server_address[1], flush=True)
+    print("ftp", ftp.address[1], flush=True)
+
+    def stop_when_stdin_closes():
+        sys.stdin.read()
+        os._exit(0)
+
+    threading.Thread(target=stop_when_stdin_closes, daemon=True).start()
+    ftp.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
