@@ -1,0 +1,105 @@
+#pragma once
+// A whole engine over a fresh data folder, with a fake clock, fake boxes and a scripted connection.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/ini_store.h"
+#include "engine/engine.h"
+#include "records/record_store.h"
+#include "support/fakes.h"
+
+namespace vq::test {
+
+// The machine's connection as a test scripts it.
+class ScriptedSource final : public ConnectionSource {
+public:
+    bool connected = false;
+    std::string name;
+    std::vector<std::string> profiles;
+    int connectedCalls = 0;
+    bool isConnected() override {
+        ++connectedCalls;
+        return connected;
+    }
+    std::string activeConnectionName() override { return connected ? name : std::string(); }
+    std::vector<std::string> profileNames() override { return profiles; }
+};
+
+class RecordingTray final : public TrayTip {
+public:
+    std::vector<std::string> tips;
+    void setTip(const std::string& tip) override { tips.push_back(tip); }
+};
+
+class RecordingUpdate final : public UpdateCheck {
+public:
+    std::vector<int> opened;
+    void connectionOpened(int installedVersion) override { opened.push_back(installedVersion); }
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string option = dir.file("option.ini");
+    std::string tempo = dir.file("tempo.ini");
+    FakeClock clock;
+    FakeDialogs dialogs;
+    ScriptedSource source;
+    RecordingTray tray;
+    RecordingUpdate update;
+    RecordStore records{option};
+    MainState state;
+    Engine engine{state, Engine::Deps{clock, source, dialogs, records, &tray, &update}, dir.path()};
+
+    std::string opt(const std::string& section, const std::string& key) {
+        return lireini(section, key, option);
+    }
+    std::string tmp(const std::string& key) { return lireini("plantage", key, tempo); }
+
+    // A saved plan as the settings panel stores it, with its totals, selected as the last used plan.
+    void savePlan(const std::string& name, const std::string& record, const std::string& temps,
+                  const std::string& avf, const std::string& prix = "0",
+                  const std::string& forfaitdep = "2") {
+        ecrireini("Forfaits", name, record, option);
+        ecrireini("Dernc " + name, "temps", temps, option);
+        ecrireini("Dernc " + name, "avf", avf, option);
+        ecrireini("Dernc " + name, "prix", prix, option);
+        ecrireini("Dernc " + name, "forfaitdep", forfaitdep, option);
+        ecrireini("Typeconex", "Forfait", name, option);
+    }
+
+    void start() {
+        records.load();
+        engine.formLoad();
+    }
+
+    void at(int h, int m, int s) { clock.time = TimeOfDay{h, m, s}; }
+
+    // Ticks once a second until the clock has moved on by `seconds`. The crash-state writer runs in
+    // the second 23:59:59 and after the last tick (each of its runs replaces a file, which is slow).
+    void run(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.advance(1);
+            engine.timer2Tick();
+            if (state.timer1Interval != 0 && (i == seconds - 1 || clock.time == TimeOfDay{23, 59, 59}))
+                engine.timer1Tick();
+        }
+    }
+    void tick() {
+        engine.timer2Tick();
+        if (state.timer1Interval != 0)
+            engine.timer1Tick();
+    }
+
+    std::vector<std::string> storedRecords() {
+        RecordStore fresh(option);
+        fresh.load();
+        return fresh.lines();
+    }
+};
+
+}  // namespace vq::test
