@@ -12,6 +12,11 @@
 #include "skins/skin_folder.h"
 #include "skins/skin_layout.h"
 
+// The built-in pictures live in a static library: their resource must be registered by hand.
+static void registerBuiltinLook() {
+    Q_INIT_RESOURCE(builtin);
+}
+
 namespace vq {
 
 namespace {
@@ -29,6 +34,7 @@ QPixmap loadPicture(const QString& path) {
 
 // The built-in picture `name` ("image4.gif"); a face is stored under either extension.
 QPixmap builtinPicture(const std::string& name) {
+    registerBuiltinLook();
     const QString base = QStringLiteral(":/builtin/") + QString::fromStdString(name);
     if (QFile::exists(base)) {
         return loadPicture(base);
@@ -39,6 +45,7 @@ QPixmap builtinPicture(const std::string& name) {
 }
 
 std::string builtinText(const char* name) {
+    registerBuiltinLook();
     QFile file(QStringLiteral(":/builtin/") + QLatin1String(name));
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
@@ -143,7 +150,7 @@ double twipsPerPixel(const QWidget* window) {
 }
 
 MainFaces lireskin(QWidget* mainWindow, const std::function<QWidget*()>& recordsWindow,
-                   const SkinPlaces& places) {
+                   const SkinPlaces& places, const std::function<void(const MainFaces&)>& showFaces) {
     const SkinFiles skin(places);
     QWidget* records = nullptr;
     auto windowFor = [&](SkinWindow which) -> QWidget* {
@@ -178,7 +185,7 @@ MainFaces lireskin(QWidget* mainWindow, const std::function<QWidget*()>& records
     // The Options button starts on the compact view's picture: the very same one.
     setButtonPicture(mainWindow, "Command3", faces.compactButton);
 
-    if (mainWindow != nullptr && !faces.options.isNull()) {
+    if (!showFaces && mainWindow != nullptr && !faces.options.isNull()) {
         mainWindow->resize(faces.options.deviceIndependentSize().toSize());
     }
 
@@ -188,7 +195,11 @@ MainFaces lireskin(QWidget* mainWindow, const std::function<QWidget*()>& records
     applyLayout(recordsTarget, readRecordsLayout(layoutText(builtinText("fichier2.ini"))));
     applyLayout(recordsTarget, readRecordsLayout(skin.layout("fichier2.ini")));
 
-    applyFace(mainWindow, faces.compact);
+    if (showFaces) {
+        showFaces(faces);
+    } else {
+        applyFace(mainWindow, faces.compact);
+    }
     return faces;
 }
 
@@ -204,15 +215,6 @@ void applyRecordsFace(QWidget* recordsWindow, const SkinPlaces& places) {
         recordsWindow->resize(face.deviceIndependentSize().toSize());
     }
     applyFace(recordsWindow, face);
-}
-
-void toggleOptionsView(QWidget* mainWindow, PictureButton* optionsButton, const MainFaces& faces) {
-    if (mainWindow == nullptr || optionsButton == nullptr) {
-        return;
-    }
-    const bool compactShown = optionsButton->picture().cacheKey() == faces.compactButton.cacheKey();
-    applyFace(mainWindow, compactShown ? faces.options : faces.compact);
-    optionsButton->setPicture(compactShown ? faces.optionsButton : faces.compactButton);
 }
 
 }  // namespace vq

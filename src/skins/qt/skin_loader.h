@@ -10,8 +10,6 @@
 
 namespace vq {
 
-class PictureButton;
-
 // Where the skin folder is decided: "Typeconex"/"Dossier" of option.ini, or when that is empty the
 // data folder, then the program folder.
 struct SkinPlaces {
@@ -29,17 +27,14 @@ struct MainFaces {
 };
 
 // Applies the skin to the main window; `recordsWindow` gives the records window, creating it the
-// first time it is asked for. Returns the faces the Options toggle works with.
+// first time it is asked for. The main window takes the options face's size and the compact face's
+// outline and background through `showFaces` when given (a window that draws its own faces), else
+// directly. Returns the faces the Options toggle works with.
 MainFaces lireskin(QWidget* mainWindow, const std::function<QWidget*()>& recordsWindow,
-                   const SkinPlaces& places);
+                   const SkinPlaces& places, const std::function<void(const MainFaces&)>& showFaces = {});
 
 // The records window's face, size and outline (its set-up calls this before filling its list).
 void applyRecordsFace(QWidget* recordsWindow, const SkinPlaces& places);
-
-// The Options button: switches the main window between its compact and options views. The view in
-// use is told by the button's own picture being the compact-view picture (the same picture, not
-// an equal one).
-void toggleOptionsView(QWidget* mainWindow, PictureButton* optionsButton, const MainFaces& faces);
 
 // Twips per pixel on the screen showing `window` (15 at 96 dots per inch).
 double twipsPerPixel(const QWidget* window);
