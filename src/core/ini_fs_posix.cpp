@@ -15,6 +15,7 @@
 #include "core/ini_fs.h"
 
 #ifdef __linux__
+#include <poll.h>
 #include <sys/inotify.h>
 #include <sys/vfs.h>
 #endif
@@ -69,12 +70,15 @@ void syncFolder(const std::string& dir) {
 Probe probe(const std::string& path) {
     Probe p;
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
+    if (::lstat(path.c_str(), &st) != 0)
         return p;
+    if (S_ISLNK(st.st_mode)) {
+        p.link = true;
+        if (::stat(path.c_str(), &st) != 0)
+            return p;
+    }
     p.kind = S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
     p.stamp = stampOf(st);
-    struct stat lst;
-    p.link = ::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
     return p;
 }
 
@@ -235,6 +239,10 @@ void unwatchFolder(int watch) {
 void takeChanges(std::vector<Change>& out) {
     int fd = notifier();
     if (fd < 0)
+        return;
+    // poll() costs less than a read() that finds nothing, the common case.
+    struct pollfd ready = {fd, POLLIN, 0};
+    if (::poll(&ready, 1, 0) <= 0)
         return;
     alignas(inotify_event) char buf[16384];
     for (;;) {

@@ -109,17 +109,26 @@ private:
     std::unordered_map<std::string, Folder> m_folders;
     std::unordered_multimap<int, std::string> m_byWatch;
     std::vector<ini::Change> m_changes;
+    // Bumped by every notification, write and clearing: the last file read stays valid until then.
+    std::uint64_t m_epoch = 1;
+    struct {
+        std::string path;
+        std::uint64_t epoch = 0;
+        std::shared_ptr<const ini::Document> doc;
+    } m_recent;
 
     void applyChanges();
     Folder& folderFor(const std::string& dir);
     void list(Folder& f);
     const std::string* chosenName(Folder& f, const std::string& name);
-    const ini::Document* document(Folder& f, const std::string& name, bool& unreadable);
+    std::shared_ptr<const ini::Document> document(Folder& f, const std::string& name, bool& unreadable);
 };
 
 void Store::applyChanges() {
     m_changes.clear();
     ini::takeChanges(m_changes);
+    if (!m_changes.empty())
+        ++m_epoch;
     for (const ini::Change& c : m_changes) {
         if (c.what & ini::Overflow) {
             for (auto& [_, f] : m_folders) {
@@ -225,11 +234,11 @@ const std::string* Store::chosenName(Folder& f, const std::string& name) {
     return it == f.chosen.end() ? nullptr : &it->second;
 }
 
-const ini::Document* Store::document(Folder& f, const std::string& name, bool& unreadable) {
+std::shared_ptr<const ini::Document> Store::document(Folder& f, const std::string& name, bool& unreadable) {
     unreadable = false;
     CachedFile& c = f.files[name];
     if (c.doc && f.watch >= 0 && !c.recheck && !c.reread && !c.link)
-        return c.doc.get();
+        return c.doc;
     const std::string full = join(f.path, name);
     ini::Probe p = ini::probe(full);
     if (p.kind != ini::Kind::File) {
@@ -240,7 +249,7 @@ const ini::Document* Store::document(Folder& f, const std::string& name, bool& u
     c.link = p.link;
     if (c.doc && !c.reread && !c.racy && p.stamp == c.stamp) {
         c.recheck = false;
-        return c.doc.get();
+        return c.doc;
     }
     std::int64_t now = wallClockNs();
     std::string bytes;
@@ -255,22 +264,34 @@ const ini::Document* Store::document(Folder& f, const std::string& name, bool& u
     c.stamp = stamp;
     c.recheck = c.reread = false;
     c.racy = (f.watch < 0 || c.link) && recentlyChanged(stamp, now);
-    return c.doc.get();
+    return c.doc;
 }
 
 std::string Store::read(std::string_view section, std::string_view key, const std::string& path) {
     applyChanges();
-    std::string dir, name;
-    if (!splitPath(path, dir, name))
-        return {};
-    Folder& f = folderFor(dir);
-    const std::string* chosen = chosenName(f, name);
-    if (!chosen)
-        return {};
-    bool unreadable;
-    const ini::Document* doc = document(f, std::string(*chosen), unreadable);
-    if (!doc)
-        return {};
+    const ini::Document* doc = nullptr;
+    if (m_recent.epoch == m_epoch && m_recent.path == path) {
+        doc = m_recent.doc.get();
+    } else {
+        std::string dir, name;
+        if (!splitPath(path, dir, name))
+            return {};
+        Folder& f = folderFor(dir);
+        const std::string* chosen = chosenName(f, name);
+        if (!chosen)
+            return {};
+        const std::string actual = *chosen;
+        bool unreadable;
+        std::shared_ptr<const ini::Document> found = document(f, actual, unreadable);
+        if (!found)
+            return {};
+        const CachedFile& c = f.files[actual];
+        if (f.watch >= 0 && !c.link && !c.racy)
+            m_recent = {path, m_epoch, found};
+        else
+            m_recent.epoch = 0;
+        doc = found.get();
+    }
     const std::string* v =
         doc->find(ini::foldName(ini::trimBlanks(section)), ini::foldName(ini::trimBlanks(key)));
     return v ? *v : std::string();
@@ -281,6 +302,14 @@ bool Store::write(const std::string& path, const std::vector<ini::Write>& writes
         if (!iniNamesStorable(w.section, w.key) || !valueWritable(w.value))
             return false;
     applyChanges();
+    auto holdsAll = [&](const ini::Document& doc) {
+        for (const ini::Write& w : writes)
+            if (!doc.holds(w))
+                return false;
+        return true;
+    };
+    if (m_recent.epoch == m_epoch && m_recent.path == path && holdsAll(*m_recent.doc))
+        return true;
     std::string dir, name;
     if (!splitPath(path, dir, name))
         return false;
@@ -288,16 +317,11 @@ bool Store::write(const std::string& path, const std::vector<ini::Write>& writes
     const std::string* chosen = chosenName(f, name);
     const std::string actual = chosen ? *chosen : name;
     bool unreadable;
-    const ini::Document* doc = document(f, actual, unreadable);
+    std::shared_ptr<const ini::Document> doc = document(f, actual, unreadable);
     if (unreadable)
         return false;  // never replace a file whose content could not be read
-    if (doc) {
-        bool all = true;
-        for (const ini::Write& w : writes)
-            all = all && doc->holds(w);
-        if (all)
-            return true;
-    }
+    if (doc && holdsAll(*doc))
+        return true;
     const ini::Document empty{std::string()};
     const ini::Document& base = doc ? *doc : empty;
     bool changed = false;
@@ -324,6 +348,7 @@ bool Store::write(const std::string& path, const std::vector<ini::Write>& writes
     if (!ini::replaceFile(targetDir, targetName, *bytes, failWrites))
         return false;
     ++replacements;
+    ++m_epoch;
 
     std::int64_t now = wallClockNs();
     ini::Probe p = ini::probe(full);
@@ -351,6 +376,8 @@ std::string Store::resolve(const std::string& path) {
 }
 
 void Store::clear() {
+    ++m_epoch;
+    m_recent = {};
     for (auto& [watch, _] : m_byWatch)
         ini::unwatchFolder(watch);
     m_byWatch.clear();

@@ -355,5 +355,23 @@ TEST_P(IniStore, SeesChangesMadeByOthers) {
     EXPECT_EQ(lireini("Typeconex", "Forfait", path), "Upper");
 }
 
+#ifndef _WIN32
+TEST_P(IniStore, WritesThroughASymbolicLink) {
+    TempDir elsewhere;
+    const std::string target = elsewhere.file("real.ini");
+    writeFile(target, "[Typeconex]\nForfait=Maison\n");
+    fs::create_symlink(target, path);
+
+    EXPECT_EQ(lireini("Typeconex", "Forfait", path), "Maison");
+    ASSERT_TRUE(ecrireini("Typeconex", "Forfait", "Bureau", path));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(readFile(target), "[Typeconex]\nForfait=Bureau\n");
+
+    // The target's folder is not ours to watch: its changes are still seen through the link.
+    writeFile(target, "[Typeconex]\nForfait=Outside\n");
+    EXPECT_EQ(lireini("Typeconex", "Forfait", path), "Outside");
+}
+#endif
+
 }  // namespace
 }  // namespace vq
