@@ -65,12 +65,39 @@ QRegion faceRegion(const QImage& face) {
     if (runs.empty()) {
         return {};
     }
-    // The runs are sorted by row then column, one row high and never touching: the banded form
-    // QRegion takes as it is, far faster than joining the rectangles one by one.
+    // The runs come row by row, left to right, never touching: QRegion's own banded form once the
+    // rows whose runs are identical are merged into one taller band (the form QRegion keeps, so
+    // that regions compare equal and the window system gets few rectangles).
     QVector<QRect> rects;
-    rects.reserve(static_cast<qsizetype>(runs.size()));
-    for (const RegionRect& r : runs) {
-        rects.append(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
+    std::size_t bandStart = 0;  // first run of the last band in `runs`
+    std::size_t bandSize = 0;
+    qsizetype bandFirstRect = 0;
+    std::size_t i = 0;
+    while (i < runs.size()) {
+        std::size_t end = i;
+        while (end < runs.size() && runs[end].top == runs[i].top) {
+            ++end;
+        }
+        const std::size_t size = end - i;
+        bool sameAsBand = bandSize == size && !rects.isEmpty() && rects.last().bottom() + 1 == runs[i].top;
+        for (std::size_t k = 0; sameAsBand && k < size; ++k) {
+            sameAsBand = runs[bandStart + k].left == runs[i + k].left &&
+                         runs[bandStart + k].right == runs[i + k].right;
+        }
+        if (sameAsBand) {
+            for (qsizetype k = bandFirstRect; k < rects.size(); ++k) {
+                rects[k].setBottom(runs[i].top);
+            }
+        } else {
+            bandStart = i;
+            bandSize = size;
+            bandFirstRect = rects.size();
+            for (std::size_t k = i; k < end; ++k) {
+                rects.append(
+                    QRect(QPoint(runs[k].left, runs[k].top), QPoint(runs[k].right - 1, runs[k].top)));
+            }
+        }
+        i = end;
     }
     QRegion region;
     region.setRects(rects.constData(), static_cast<int>(rects.size()));
