@@ -96,9 +96,13 @@ bool printConnections(const MainState& state, const RecordStore& records, Dialog
         return false;
 
     const std::optional<long long> count = parseWhole(lireini("nbdent", "n°", state.cheminoption));
-    const ReportLayout layout =
-        layoutReport(records.lines(), count, readPlanTotals(state.profiles, state.cheminoption),
-                     printer.pageHeightTwips());
+    // The plan in use is reported too when it is a name typed into the plan box rather than one of
+    // its listed profiles (where the machine offers no profiles, every plan is such a name).
+    std::vector<std::string> plans = state.profiles;
+    if (!state.planName.empty() && std::find(plans.begin(), plans.end(), state.planName) == plans.end())
+        plans.push_back(state.planName);
+    const ReportLayout layout = layoutReport(
+        records.lines(), count, readPlanTotals(plans, state.cheminoption), printer.pageHeightTwips());
     const ReportPrinter::Result result = printer.print(layout);
     switch (result.outcome) {
         case ReportPrinter::Outcome::Printed:

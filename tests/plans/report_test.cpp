@@ -139,6 +139,13 @@ TEST(Report, PrintButtonAsksReadsTheStoreAndReportsWhereThePagesWent) {
     EXPECT_EQ(page[2].text, "Temps Total de Maison : 12:30:00       Prix à payer : 3,5€");
     EXPECT_EQ(dialogs.shown.size(), 2u);  // printed on paper: nothing more to say
 
+    // A plan typed into the plan box, not one of its profiles, gets its line too.
+    state.planName = "Soir";
+    ASSERT_TRUE(ecrireini("Dernc Soir", "temps", "01:00:00", state.cheminoption));
+    ASSERT_TRUE(printConnections(state, store, dialogs, printer));
+    EXPECT_EQ(printer.printed.back().pages.at(0).back().text,
+              "Temps Total de Soir : 01:00:00       Prix à payer : €");
+
     printer.next = {ReportPrinter::Outcome::SavedToFile, "/data/connexions.pdf"};
     EXPECT_TRUE(printConnections(state, store, dialogs, printer));
     EXPECT_NE(dialogs.shown.back().text.find("/data/connexions.pdf"), std::string::npos);
