@@ -57,7 +57,10 @@ SkinChooser::SkinChooser(Deps deps, const QString& startFolder, QWidget* parent)
     m_path->setGeometry(4, kHeight + 8, kWidth - 8, 20);
     m_path->hide();
 
-    const QString start = QDir::cleanPath(startFolder.isEmpty() ? QDir::currentPath() : startFolder);
+    QString start = QDir::cleanPath(startFolder.isEmpty() ? QDir::currentPath() : startFolder);
+    if (!QDir(start).exists()) {
+        start = QDir::homePath();  // the current folder was removed under the program
+    }
     m_folder = start;
     fillDrives();
     openFolder(start);
