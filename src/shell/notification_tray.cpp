@@ -94,6 +94,10 @@ TrayMenu::~TrayMenu() {
     delete m_about;
 }
 
+AboutBox* TrayMenu::aboutBox() const {
+    return m_about;
+}
+
 void TrayMenu::showIcon() {
     m_icon->show();
 }

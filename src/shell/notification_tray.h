@@ -44,7 +44,7 @@ public:
 
     QMenu* menu() const { return m_menu; }
     QSystemTrayIcon* icon() const { return m_icon; }
-    AboutBox* aboutBox() const { return m_about; }
+    AboutBox* aboutBox() const;
 
 private:
     void onIconEvent(IconEvent event);
