@@ -12,7 +12,11 @@ namespace vq::fuzz {
 
 inline const std::string& scratchFolder() {
     static const std::string folder = [] {
-        auto dir = std::filesystem::temp_directory_path() / ("vqfuzz-" + std::to_string(getpid()));
+        // Memory-backed when possible: every write of the store is flushed to disk.
+        std::filesystem::path base = std::filesystem::exists("/dev/shm")
+                                         ? std::filesystem::path("/dev/shm")
+                                         : std::filesystem::temp_directory_path();
+        auto dir = base / ("vqfuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(dir);
         return dir.string();
     }();
