@@ -176,6 +176,11 @@ TEST_F(RecordStoreTest, CounterBelowTheLastKeyIsExtendedByAppend) {
     EXPECT_EQ(key(7), "stale");
     EXPECT_EQ(reloaded(), (Lines{"l0", "l1", "l2", "l3", "l4", "l5", "l6"}));
 
+    // A counter with decimals is rounded, halves to even.
+    writeStore("2.5", {{0, "l0"}, {1, "l1"}, {2, "l2"}, {3, "l3"}});
+    store.load();
+    EXPECT_EQ(store.count(), 3);
+
     // Holes inside the counter's range are skipped, and Replace still finds each line's key.
     writeStore("6", {{1, "a"}, {3, "b"}, {6, "c"}});
     store.load();
