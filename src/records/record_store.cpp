@@ -1,5 +1,6 @@
 #include "records/record_store.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -149,31 +150,41 @@ bool RecordStore::removeAt(int position) {
         return false;
     m_lines.erase(m_lines.begin() + position);
     m_keys.erase(m_keys.begin() + position);
-    bool ok = rewrite();
+    bool ok = rewrite(position);
     notify();
     return ok;
 }
 
 bool RecordStore::retirer(std::string_view plan) {
     std::size_t kept = 0;
+    std::size_t firstRemoved = m_lines.size();
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         auto fields = splitRecordLine(m_lines[i]);
-        if (fields.size() < 4 || fields[3] == plan)
+        if (fields.size() < 4 || fields[3] == plan) {
+            firstRemoved = std::min(firstRemoved, i);
             continue;
+        }
         if (kept != i)
             m_lines[kept] = std::move(m_lines[i]);
         ++kept;
     }
     m_lines.resize(kept);
-    bool ok = rewrite();
+    bool ok = rewrite(static_cast<int>(firstRemoved));
     notify();
     return ok;
 }
 
-bool RecordStore::rewrite() {
+bool RecordStore::rewrite(int unchangedBefore) {
     const int n = count();
+    // Lines before the first removed one that already sit under their own position's key are in
+    // the file as the rewrite would put them (keys ascend from 0 or more, so checking the last of
+    // them is enough); a failed write earlier means nothing in the file can be trusted.
+    int from = 0;
+    if (!m_dirty && unchangedBefore > 0 && unchangedBefore <= n &&
+        m_keys[static_cast<std::size_t>(unchangedBefore - 1)] == unchangedBefore - 1)
+        from = unchangedBefore;
     IniBatch batch(resolveIniPath(m_optionPath));
-    for (int k = 0; k < n; ++k)
+    for (int k = from; k < n; ++k)
         batch.set(kRecordSection, std::to_string(k), m_lines[static_cast<std::size_t>(k)]);
     batch.set(kRecordSection, std::to_string(n), "");
     batch.set(kCounterSection, kCounterKey, std::to_string(n));

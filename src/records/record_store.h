@@ -42,7 +42,9 @@ public:
     bool retirer(std::string_view plan);
 
 private:
-    bool rewrite();
+    // Writes the list under keys "0" to n-1, key n empty and the counter n, in one replacement of the
+    // file; lines before position `unchangedBefore` are skipped when the file already has them there.
+    bool rewrite(int unchangedBefore = 0);
     void notify();
 
     std::string m_optionPath;

@@ -191,6 +191,31 @@ TEST_F(RecordStoreTest, CounterBelowTheLastKeyIsExtendedByAppend) {
     EXPECT_EQ(key(6), "C");
 }
 
+TEST_F(RecordStoreTest, RemovalFromAStoreNumberedFromZeroRenumbersOnlyWhatFollows) {
+    auto rec = [](int i) { return makeRecordLine("00:0" + std::to_string(i) + ":00", "t", "d", "Q"); };
+    writeStore("4", {{0, rec(0)}, {1, rec(1)}, {2, rec(2)}, {3, rec(3)}, {4, rec(4)}, {5, "above"}});
+    RecordStore store(option);
+    store.load();
+    ASSERT_TRUE(store.removeAt(2));
+    EXPECT_EQ(store.lines(), (Lines{rec(0), rec(1), rec(3), rec(4)}));
+    EXPECT_EQ(key(2), rec(3));
+    EXPECT_EQ(key(3), rec(4));
+    EXPECT_EQ(key(4), "");
+    EXPECT_EQ(key(5), "above");
+    EXPECT_EQ(counter(), "4");
+    EXPECT_EQ(reloaded(), store.lines());
+
+    // After an append (key 5, above the hole) the last position is no longer its own key.
+    ASSERT_TRUE(store.append(makeRecordLine("a", "b", "c", "P")));
+    ASSERT_TRUE(store.retirer("P"));
+    EXPECT_EQ(reloaded(), (Lines{rec(0), rec(1), rec(3), rec(4)}));
+    ASSERT_TRUE(store.append(rec(5)));
+    ASSERT_TRUE(store.removeAt(4));
+    EXPECT_EQ(reloaded(), (Lines{rec(0), rec(1), rec(3), rec(4)}));
+    EXPECT_EQ(key(4), "");
+    EXPECT_EQ(key(5), rec(5));
+}
+
 TEST_F(RecordStoreTest, LinesAreKeptAsTheFileGivesThemBack) {
     RecordStore store(option);
     store.load();
