@@ -28,8 +28,6 @@ Probe probe(const std::string& path);
 bool readWhole(const std::string& path, std::string& bytes, Stamp& stamp);
 // Names of the entries of a folder that are not folders; false when it cannot be listed.
 bool listNames(const std::string& dir, std::vector<std::string>& names);
-// True when two names differing only by case name two files (names are then matched by listing).
-bool namesCaseSensitive();
 // A folder path that stays right when the working folder changes.
 std::string absoluteFolder(const std::string& dir);
 // The file a symbolic link finally names; `path` itself for anything else.

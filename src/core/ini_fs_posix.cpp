@@ -125,10 +125,6 @@ bool listNames(const std::string& dir, std::vector<std::string>& names) {
     return true;
 }
 
-bool namesCaseSensitive() {
-    return true;
-}
-
 std::string absoluteFolder(const std::string& dir) {
     if (!dir.empty() && dir.front() == '/')
         return dir;

@@ -1,5 +1,5 @@
-// The INI store's file-system services on Windows. File names ignore case there already, and no
-// change notification is used: every call compares the file's stamp.
+// The INI store's file-system services on Windows. No change notification is used: every call
+// compares the file's stamp (and the folder's, for the spelling of file names on disk).
 #include <windows.h>
 
 #include <atomic>
@@ -59,13 +59,24 @@ bool readWhole(const std::string& path, std::string& bytes, Stamp& stamp) {
     return ok;
 }
 
-bool listNames(const std::string&, std::vector<std::string>& names) {
+bool listNames(const std::string& dir, std::vector<std::string>& names) {
     names.clear();
-    return false;
-}
-
-bool namesCaseSensitive() {
-    return false;
+    WIN32_FIND_DATAW entry;
+    HANDLE h = FindFirstFileW(wide(dir + "\\*").c_str(), &entry);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        int n = WideCharToMultiByte(CP_UTF8, 0, entry.cFileName, -1, nullptr, 0, nullptr, nullptr);
+        if (n <= 1)
+            continue;
+        std::string name(static_cast<std::size_t>(n - 1), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, entry.cFileName, -1, name.data(), n, nullptr, nullptr);
+        names.push_back(std::move(name));
+    } while (FindNextFileW(h, &entry));
+    FindClose(h);
+    return true;
 }
 
 std::string absoluteFolder(const std::string& dir) {

@@ -210,10 +210,6 @@ void Store::list(Folder& f) {
 }
 
 const std::string* Store::chosenName(Folder& f, const std::string& name) {
-    if (!ini::namesCaseSensitive()) {
-        auto [it, _] = f.chosen.try_emplace(name, name);
-        return &it->second;
-    }
     if (f.watch < 0) {
         std::int64_t now = wallClockNs();
         ini::Probe p = ini::probe(f.path);
@@ -286,7 +282,7 @@ std::string Store::read(std::string_view section, std::string_view key, const st
         if (!found)
             return {};
         const CachedFile& c = f.files[actual];
-        if (f.watch >= 0 && !c.link && !c.racy)
+        if (f.watch >= 0 && !c.link && !c.racy && !path.empty() && isSeparator(path.front()))
             m_recent = {path, m_epoch, found};
         else
             m_recent.epoch = 0;
