@@ -1,0 +1,148 @@
+#!/usr/bin/python3
+"""Counting scenarios on the real program: usage counting_e2e.py <program> <scenario>...
+
+  close    connect for a few seconds, disconnect: one record, totals grown by its length
+  crash    connect, kill -9, restart: the connection recorded once with the last totals
+  metered  a metered connection named after a saved plan selects that plan and counts under it
+"""
+
+import os
+import signal
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Failure, Session, duration, seconds, wait_for  # noqa: E402
+
+SEP = "     |     "
+SCENARIO_SECONDS = 90
+
+MAISON = {
+    "Typeconex": {"Forfait": "Maison", "Version": "0"},
+    "Forfaits": {"Maison": "/1/0/0/0/0/20/00:00:00/00:00:00"},
+    "Dernc Maison": {"temps": "01:00:00", "avf": "19:00:00", "prix": "0", "forfaitdep": "2"},
+}
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def records(s):
+    opt = s.option()
+    lines = [v for _, v in sorted(opt.get("enregistrement", {}).items(), key=lambda kv: int(kv[0])) if v]
+    return lines, opt.get("nbdent", {}).get("n°", "")
+
+
+def counted_for(s, at_least):
+    def ready():
+        t = s.tempo()
+        return t.get("ouinon") == "2" and seconds(t.get("tempspassé", "00:00:00")) >= at_least
+    wait_for(f"a counted connection of {at_least} s in tempo.ini", ready)
+
+
+def scenario_close(s):
+    s.write_option(MAISON)
+    s.launch()
+    time.sleep(1.5)
+    check(records(s)[0] == [], "a record appeared before any connection")
+    s.connect(name="Box")  # a network that is not billed leaves the plan alone
+    counted_for(s, 3)
+    s.disconnect()
+    wait_for("the connection to close", lambda: s.tempo().get("ouinon") == "1")
+    lines, counter = records(s)
+    check(len(lines) == 1, f"expected one record, found {lines}")
+    check(counter == "1", f"record counter {counter!r}")
+    length, start, date, plan = lines[0].split(SEP)
+    check(plan == "Maison", f"record filed under {plan!r}")
+    check(seconds(length) >= 3, f"record length {length}")
+    totals = s.option()["dernc maison"]
+    check(totals["temps"] == duration(3600 + seconds(length)), f"temps {totals['temps']} after {length}")
+    check(totals["avf"] == duration(19 * 3600 - seconds(length)), f"avf {totals['avf']} after {length}")
+    time.sleep(2)
+    check(len(records(s)[0]) == 1, "idle ticks added records")
+
+
+def scenario_crash(s):
+    s.write_option(MAISON)
+    s.launch()
+    s.connect(name="Box")
+    counted_for(s, 3)
+    s.kill()
+    last = s.tempo()
+    check(last.get("ouinon") == "2", "the state file does not show the open connection")
+    check(records(s)[0] == [], "the open connection was recorded before it ended")
+    s.disconnect()
+    s.launch()
+    lines, counter = records(s)
+    expected = SEP.join([last["tempspassé"], last["heuredep"], last["date"], "Maison"])
+    check(lines == [expected], f"expected [{expected}], found {lines}")
+    check(counter == "1", f"record counter {counter!r}")
+    totals = s.option()["dernc maison"]
+    check(totals["temps"] == last["tempstotal"], f"temps {totals['temps']}, last shown {last['tempstotal']}")
+    check(totals["avf"] == last["tempsrestant"], f"avf {totals['avf']}, last shown {last['tempsrestant']}")
+    check(s.tempo().get("ouinon") == "1", "the state flag was not reset")
+    # A second start finds nothing more to restore.
+    s.kill()
+    s.launch()
+    time.sleep(1.5)
+    check(len(records(s)[0]) == 1, "the connection was recorded twice")
+
+
+def scenario_metered(s):
+    option = dict(MAISON)
+    option["Forfaits"] = dict(MAISON["Forfaits"], Mobile="/1/0,1/0,05/0/0/05/00:00:00/00:00:00")
+    option["Dernc Mobile"] = {"temps": "02:00:00", "avf": "03:00:00", "prix": "0", "forfaitdep": "2"}
+    s.write_option(option)
+    s.launch()
+    s.connect(name="Mobile", metered=True)
+    counted_for(s, 2)
+    wait_for("the plan in use to become Mobile",
+             lambda: s.option().get("typeconex", {}).get("forfait") == "Mobile")
+    s.disconnect()
+    wait_for("the connection to close", lambda: s.tempo().get("ouinon") == "1")
+    lines, _ = records(s)
+    check(len(lines) == 1, f"expected one record, found {lines}")
+    length, _, _, plan = lines[0].split(SEP)
+    check(plan == "Mobile", f"record filed under {plan!r}")
+    opt = s.option()
+    check(opt["dernc mobile"]["temps"] == duration(7200 + seconds(length)), f"Mobile temps {opt['dernc mobile']}")
+    check(opt["dernc maison"]["temps"] == "01:00:00", f"Maison temps changed: {opt['dernc maison']}")
+
+
+SCENARIOS = {"close": scenario_close, "crash": scenario_crash, "metered": scenario_metered}
+
+
+def main():
+    if len(sys.argv) < 3 or any(n not in SCENARIOS for n in sys.argv[2:]):
+        print(__doc__)
+        return 2
+    failed = 0
+    for name in sys.argv[2:]:
+        def too_long(*_):
+            raise Failure(f"scenario took more than {SCENARIO_SECONDS} s")
+        signal.signal(signal.SIGALRM, too_long)
+        signal.alarm(SCENARIO_SECONDS)
+        session = None
+        try:
+            session = Session(sys.argv[1])
+            SCENARIOS[name](session)
+            print(f"PASS {name}")
+        except Failure as e:
+            failed += 1
+            print(f"FAIL {name}: {e}")
+            if session is not None:
+                log = os.path.join(session.tmp, "program.log")
+                if os.path.exists(log):
+                    with open(log, errors="replace") as f:
+                        print(f.read()[-2000:])
+        finally:
+            signal.alarm(0)
+            if session is not None:
+                session.close()
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
