@@ -15,7 +15,7 @@ struct Stamp {
     bool operator==(const Stamp&) const = default;
 };
 
-enum class Kind { Missing, File, Folder };
+enum class Kind { Missing, File, Folder, Other };  // Other: a device, a pipe... never opened
 
 struct Probe {
     Kind kind = Kind::Missing;

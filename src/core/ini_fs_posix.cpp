@@ -77,17 +77,17 @@ Probe probe(const std::string& path) {
         if (::stat(path.c_str(), &st) != 0)
             return p;
     }
-    p.kind = S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+    p.kind = S_ISDIR(st.st_mode) ? Kind::Folder : S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
     p.stamp = stampOf(st);
     return p;
 }
 
 bool readWhole(const std::string& path, std::string& bytes, Stamp& stamp) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return false;
     }
@@ -146,13 +146,20 @@ std::string finalTarget(const std::string& path) {
 
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
                  bool simulateFullDisk) {
+    const std::string target = dir + "/" + name;
+    struct stat old;
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A file its owner made read-only stays as it is, as it would if it were written in place.
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return false;
     std::string temp = dir + "/." + name + kTempMark + std::to_string(::getpid()) + ".XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    const std::string target = dir + "/" + name;
-    struct stat old;
-    mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+    if (exists && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Only a privileged process may give the file back to its owner; others keep theirs.
+    }
+    mode_t mode = exists ? (old.st_mode & 07777) : newFileMode();
     bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0 && !simulateFullDisk;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {

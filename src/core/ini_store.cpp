@@ -238,7 +238,7 @@ std::shared_ptr<const ini::Document> Store::document(Folder& f, const std::strin
     const std::string full = join(f.path, name);
     ini::Probe p = ini::probe(full);
     if (p.kind != ini::Kind::File) {
-        unreadable = p.kind == ini::Kind::Folder;
+        unreadable = p.kind != ini::Kind::Missing;
         f.files.erase(name);
         return nullptr;
     }

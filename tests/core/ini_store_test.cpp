@@ -312,6 +312,11 @@ TEST_P(IniStore, FailedWritesLeaveTheOldFileWhole) {
     fs::create_directory(dir.file("folder.ini"));
     EXPECT_FALSE(ecrireini("a", "b", "c", dir.file("folder.ini")));
     EXPECT_EQ(lireini("a", "b", dir.file("folder.ini")), "");
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo(dir.file("pipe.ini").c_str(), 0600), 0);  // never opened, so nothing blocks
+    EXPECT_EQ(lireini("a", "b", dir.file("pipe.ini")), "");
+    EXPECT_FALSE(ecrireini("a", "b", "c", dir.file("pipe.ini")));
+#endif
 }
 
 #ifndef _WIN32
