@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "support/fakes.h"
 
@@ -358,6 +362,56 @@ TEST_P(IniStore, SeesChangesMadeByOthers) {
     EXPECT_EQ(lireini("Typeconex", "Forfait", path), "");
     writeFile(dir.file("OPTION.INI"), "[Typeconex]\nForfait=Upper\n");
     EXPECT_EQ(lireini("Typeconex", "Forfait", path), "Upper");
+}
+
+// Random writes under random spellings: every value reads back as last written, every other value
+// stays, and a fresh parse of the file agrees with what the cached copy says.
+TEST_P(IniStore, RandomWritesKeepEveryOtherValue) {
+    writeFile(path,
+              "; options\r\n[Typeconex]\r\nForfait=Maison\r\n\r\n[Dernc Maison]\r\ntemps = 01:00:00\r\n"
+              "[nbdent]\r\nn°=2\r\n[typeconex]\r\nForfait=hidden\r\n");
+    const std::vector<std::string> sections = {"Typeconex", "Dernc Maison", "nbdent", "Enregistrement",
+                                               "plantage"};
+    const std::vector<std::string> keys = {"Forfait", "temps", "n°", "0", "1", "tempspassé", "Version"};
+    auto respell = [](std::string s, unsigned bits) {
+        for (std::size_t i = 0; i < s.size(); ++i, bits >>= 1)
+            if ((bits & 1) && s[i] >= 'a' && s[i] <= 'z')
+                s[i] = static_cast<char>(s[i] - 32);
+        if (bits & 1)  // é -> É
+            for (std::size_t i = s.find("é"); i != std::string::npos; i = s.find("é", i))
+                s.replace(i, 2, "É");
+        return s;
+    };
+    std::map<std::pair<std::string, std::string>, std::string> model;
+    for (const auto& sec : sections)
+        for (const auto& key : keys)
+            model[{sec, key}] = lireini(sec, key, path);
+    EXPECT_EQ((model[{"Typeconex", "Forfait"}]), "Maison");
+
+    std::mt19937 random(7);
+    const std::vector<std::string> pieces = {"a", "b", "9", ":", "|",  "=", ";",
+                                             "#", "[", "]", "é", "\"", "'", " "};
+    for (int round = 0; round < 120; ++round) {
+        const std::string& sec = sections[random() % sections.size()];
+        const std::string& key = keys[random() % keys.size()];
+        std::string value = "v";
+        for (int n = random() % 12; n > 0; --n)
+            value += pieces[random() % pieces.size()];
+        value += 'z';
+        ASSERT_TRUE(iniValueStorable(value)) << value;
+        ASSERT_TRUE(ecrireini(respell(sec, random()), respell(key, random()), value, path));
+        model[{sec, key}] = value;
+        if (round % 30 == 29)
+            clearIniCache();
+        for (const auto& [where, expected] : model)
+            ASSERT_EQ(lireini(where.first, where.second, path), expected)
+                << "round " << round << ": " << where.first << "/" << where.second;
+    }
+    const std::string text = readFile(path);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r'));
+    EXPECT_EQ(text.find("\n\r"), text.find("\r\n\r\n[Dernc") + 1);  // the one blank line stays
+    EXPECT_EQ(text.rfind("; options\r\n", 0), 0u);
+    EXPECT_NE(text.find("Forfait=hidden\r\n"), std::string::npos);
 }
 
 #ifndef _WIN32
