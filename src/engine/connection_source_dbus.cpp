@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -66,8 +67,8 @@ QString pathText(const QVariant& v) {
 
 }  // namespace
 
-NetworkManagerSource::NetworkManagerSource(int timeoutMs)
-    : m_bus(QDBusConnection::systemBus()), m_timeoutMs(timeoutMs) {
+NetworkManagerSource::NetworkManagerSource(int timeoutMs, RouteConnectionSource routes)
+    : m_bus(QDBusConnection::systemBus()), m_timeoutMs(timeoutMs), m_routes(std::move(routes)) {
     qDBusRegisterMetaType<NmSettings>();
 }
 

@@ -18,8 +18,10 @@ namespace vq {
 
 class NetworkManagerSource final : public ConnectionSource {
 public:
-    // Uses the system bus; every call waits at most `timeoutMs` for an answer.
-    explicit NetworkManagerSource(int timeoutMs = 500);
+    // Uses the system bus; every call waits at most `timeoutMs` for an answer. `routes` answers the
+    // connected test while NetworkManager does not.
+    explicit NetworkManagerSource(int timeoutMs = 500,
+                                  RouteConnectionSource routes = RouteConnectionSource());
 
     bool isConnected() override;
     std::string activeConnectionName() override;

@@ -1,0 +1,180 @@
+// The NetworkManager source against python-dbusmock's NetworkManager on a private system bus.
+#include "engine/connection_source_dbus.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QMap>
+#include <QProcess>
+#include <QThread>
+
+#include <filesystem>
+
+#include "support/fakes.h"
+
+using NmConnectionSettings = QMap<QString, QVariantMap>;
+Q_DECLARE_METATYPE(NmConnectionSettings)
+
+namespace vq::test {
+namespace {
+
+const QString kNm = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kNmPath = QStringLiteral("/org/freedesktop/NetworkManager");
+const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
+
+class MockNetworkManager {
+public:
+    explicit MockNetworkManager(const std::string& folder) {
+        m_daemon.start(
+            QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+             QStringLiteral("--address=unix:path=") + QString::fromStdString(folder) + "/bus"});
+        if (!m_daemon.waitForStarted(5000) || !m_daemon.waitForReadyRead(5000))
+            return;
+        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        // The program's side reaches the bus as its system bus.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    }
+    ~MockNetworkManager() {
+        for (QProcess* p : {&m_mock, &m_daemon}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(3000))
+                    p->kill();
+                p->waitForFinished(3000);
+            }
+        }
+    }
+
+    bool startService() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        m_mock.setProcessEnvironment(env);
+        m_mock.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                      QStringLiteral("--template"), QStringLiteral("networkmanager")});
+        if (!m_mock.waitForStarted(5000))
+            return false;
+        QDBusConnection bus = control();
+        QElapsedTimer t;
+        t.start();
+        while (!bus.interface()->isServiceRegistered(kNm)) {
+            if (t.elapsed() > 15000 || m_mock.state() == QProcess::NotRunning)
+                return false;
+            QThread::msleep(50);
+        }
+        return true;
+    }
+
+    QDBusConnection control() { return QDBusConnection::connectToBus(address, QStringLiteral("control")); }
+
+    QVariant call(const QString& path, const QString& iface, const QString& method,
+                  const QVariantList& args) {
+        QDBusMessage m = QDBusMessage::createMethodCall(kNm, path, iface, method);
+        m.setArguments(args);
+        QDBusMessage r = control().call(m, QDBus::Block, 5000);
+        EXPECT_EQ(r.type(), QDBusMessage::ReplyMessage) << r.errorMessage().toStdString();
+        return r.arguments().isEmpty() ? QVariant() : r.arguments().constFirst();
+    }
+    QVariant mock(const QString& method, const QVariantList& args) {
+        return call(kNmPath, kMock, method, args);
+    }
+
+    QString addProfile(const QString& id, const QString& type, int metered) {
+        NmConnectionSettings s;
+        s[QStringLiteral("connection")] = QVariantMap{{QStringLiteral("id"), id},
+                                                      {QStringLiteral("type"), type},
+                                                      {QStringLiteral("uuid"), id + QStringLiteral("-uuid")},
+                                                      {QStringLiteral("metered"), metered}};
+        return call(QStringLiteral("/org/freedesktop/NetworkManager/Settings"),
+                    QStringLiteral("org.freedesktop.NetworkManager.Settings"),
+                    QStringLiteral("AddConnection"), {QVariant::fromValue(s)})
+            .value<QDBusObjectPath>()
+            .path();
+    }
+    void activate(const QString& device, const QString& profile, const QString& label) {
+        QString active = mock(QStringLiteral("AddActiveConnection"),
+                              {QStringList{device}, profile, QStringLiteral("/"), label, 2u})
+                             .toString();
+        mock(QStringLiteral("SetProperty"),
+             {kNmPath, kNm, QStringLiteral("PrimaryConnection"),
+              QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(active))))});
+    }
+    void setState(unsigned state) { mock(QStringLiteral("SetGlobalConnectionState"), {state}); }
+
+    QString address;
+
+private:
+    QProcess m_daemon;
+    QProcess m_mock;
+};
+
+TEST(NetworkManagerSourceTest, StateNameAndProfilesFromNetworkManagerElseTheRoutes) {
+    qDBusRegisterMetaType<NmConnectionSettings>();
+    TempDir dir;
+    MockNetworkManager nm(dir.path());
+    ASSERT_FALSE(nm.address.isEmpty()) << "dbus-daemon is needed (scripts/setup.sh installs it)";
+
+    // No NetworkManager on the bus yet: the default route decides.
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.file("proc/net"));
+    fs::create_directories(dir.file("sys/class/net/ppp0"));
+    writeFile(dir.file("proc/net/route"),
+              "Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\n"
+              "ppp0\t00000000\t00000000\t0001\t0\t0\t0\t00000000\n");
+    writeFile(dir.file("sys/class/net/ppp0/flags"), "0x1091\n");
+    writeFile(dir.file("sys/class/net/ppp0/operstate"), "unknown\n");
+    NetworkManagerSource absent(500, RouteConnectionSource(dir.file("proc"), dir.file("sys")));
+    EXPECT_TRUE(absent.isConnected());
+    EXPECT_EQ(absent.activeConnectionName(), "");
+    EXPECT_TRUE(absent.profileNames().empty());
+
+    ASSERT_TRUE(nm.startService()) << "python-dbusmock is needed under /usr/bin/python3";
+    nm.mock(QStringLiteral("AddProperty"),
+            {kNm, QStringLiteral("PrimaryConnection"),
+             QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))))});
+    QString device =
+        nm.mock(QStringLiteral("AddEthernetDevice"), {QStringLiteral("eth0"), QStringLiteral("eth0"), 100})
+            .toString();
+
+    // Profiles: the billed kinds and the metered ones, in the service's order, at most eleven.
+    QString box = nm.addProfile(QStringLiteral("Box"), QStringLiteral("802-3-ethernet"), 2);
+    QString metered = nm.addProfile(QStringLiteral("Partage"), QStringLiteral("802-3-ethernet"), 1);
+    QString mobile = nm.addProfile(QStringLiteral("Mobile"), QStringLiteral("gsm"), 0);
+    for (int i = 1; i <= 10; ++i)
+        nm.addProfile(QStringLiteral("Modem %1").arg(i),
+                      i % 2 ? QStringLiteral("pppoe") : QStringLiteral("cdma"), 0);
+
+    NetworkManagerSource source(500, RouteConnectionSource(dir.file("none"), dir.file("none")));
+    std::vector<std::string> names = source.profileNames();
+    ASSERT_EQ(names.size(), 11u);
+    EXPECT_EQ(names[0], "Partage");
+    EXPECT_EQ(names[1], "Mobile");
+    EXPECT_EQ(names[10], "Modem 9");
+
+    nm.setState(20);
+    EXPECT_FALSE(source.isConnected());
+    nm.setState(60);
+    EXPECT_TRUE(source.isConnected());
+    nm.setState(50);  // local only
+    EXPECT_FALSE(source.isConnected());
+    nm.setState(70);
+    EXPECT_TRUE(source.isConnected());
+    EXPECT_EQ(source.activeConnectionName(), "");  // no primary connection
+
+    nm.activate(device, box, QStringLiteral("a1"));
+    EXPECT_EQ(source.activeConnectionName(), "");  // not billed, not metered
+    nm.activate(device, mobile, QStringLiteral("a2"));
+    EXPECT_EQ(source.activeConnectionName(), "Mobile");
+    nm.activate(device, metered, QStringLiteral("a3"));
+    EXPECT_EQ(source.activeConnectionName(), "Partage");
+}
+
+}  // namespace
+}  // namespace vq::test
