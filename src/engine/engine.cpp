@@ -80,7 +80,7 @@ void Engine::formLoad() {
     s.etatconnexion = "1";
     s.prixavant = lireini(plansSection(), "prix", s.cheminoption);
     s.amountDue = s.prixavant;
-    ecrireini("Typeconex", "Date", dateText(m_deps.clock.today()), s.cheminoption);
+    ecrireini("Typeconex", "Date", dateTimeText(m_deps.clock.today(), m_deps.clock.now()), s.cheminoption);
 
     s.timer2Interval = 900;
     s.timer1Interval = 0;

@@ -42,7 +42,7 @@ TEST_F(StartUpTest, LoadsTheLastPlanAndArmsTheTick) {
     EXPECT_EQ(state.ouinon, "1");
     EXPECT_EQ(state.etatconnexion, "1");
     EXPECT_EQ(tmp("ouinon"), "1");
-    EXPECT_EQ(opt("Typeconex", "Date"), "08/12/2026");
+    EXPECT_EQ(opt("Typeconex", "Date"), "08/12/2026 09:15:00");  // date and time of this start
     ASSERT_EQ(tray.tips.size(), 1u);
     EXPECT_EQ(tray.tips[0], "TT: 12:30:00 | T:  | TR: 07:30:00");
 }
