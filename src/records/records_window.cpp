@@ -291,7 +291,8 @@ void RecordsWindow::syncList() {
 QLabel* RecordsWindow::label(const QString& objectName, const QString& text, int x, int y, int width) {
     auto* l = new QLabel(text, this);
     l->setObjectName(objectName);
-    l->setGeometry(x, y, width, 17);
+    // A caption is never cut: it may run past its column into the gap beside it.
+    l->setGeometry(x, y, std::max(width, l->fontMetrics().horizontalAdvance(text) + 2), 17);
     return l;
 }
 
