@@ -17,7 +17,12 @@
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"
+#include "shell/curl_transfer.h"
 #include "shell/exits.h"
+#include "shell/notification_tray.h"
+#include "shell/program_starter_qt.h"
+#include "shell/update_check_qt.h"
+#include "shell/updater.h"
 #include "skins/qt/skin_setup.h"
 
 namespace {
@@ -55,11 +60,27 @@ int main(int argc, char** argv) {
     vq::MessageBoxDialogs dialogs;
     vq::NetworkManagerSource connectionSource;
     vq::QtReportPrinter printer(dataFolder);
+    vq::CurlTransfer transfer;
+    vq::QtProgramStarter starter;
 
     // ---- Logic --------------------------------------------------------------------------------
     vq::MainState state;
     vq::RecordStore records(optionPath);
-    vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records}, dataFolder);
+    vq::Updater updater(transfer, vq::defaultUpdateAddresses(), programFolder.toStdString(), dataFolder);
+    // The notification icon and the update check, which the engine reports to. Both end the
+    // program at once through their exits (no handler runs after the exit state is written).
+    QWidget* mainWindowView = nullptr;  // set once the main window exists
+    const auto showMainWindow = [&mainWindowView] {
+        if (mainWindowView) {
+            mainWindowView->showNormal();
+            mainWindowView->raise();
+            mainWindowView->activateWindow();
+        }
+    };
+    vq::TrayMenu tray(state, {showMainWindow, vq::endProgramNow});
+    vq::QtUpdateCheck updateCheck({updater, state, dialogs, starter, vq::endProgramNow});
+    vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck},
+                      dataFolder);
     vq::PlanActions plans(state, records, dialogs, clock);
     vq::RecordEditor recordEditor(records, engine, dialogs, optionPath);
     engine.hooks().repsup = [&plans] { plans.repsup(); };
@@ -67,6 +88,7 @@ int main(int argc, char** argv) {
     // ---- Windows ------------------------------------------------------------------------------
     vq::MainWindow mainWindow(engine, plans, records, dialogs, printer);
     dialogs.setParent(&mainWindow);
+    mainWindowView = &mainWindow;
     // The records window is created hidden with its list loaded, before the start-up may add a
     // connection a crash interrupted.
     records.load();
@@ -78,22 +100,28 @@ int main(int argc, char** argv) {
         recordsWindow.raise();
         recordsWindow.activateWindow();
     });
-    // TODO(shell): the notification icon takes "Réduire" over (hide to the tray); until then the
-    // window is minimised.
+    // "Réduire" hides to the notification icon, or minimises when the desktop has none.
     QObject::connect(&mainWindow, &vq::MainWindow::reduceRequested, &mainWindow,
-                     [&mainWindow] { mainWindow.showMinimized(); });
-    // TODO(shell): the quit buttons also remove the notification icon.
-    QObject::connect(&mainWindow, &vq::MainWindow::quitRequested, &app, [&state] {
-        vq::writeExitState(state);
-        QApplication::quit();
-    });
+                     [&] { tray.reduce(&mainWindow); });
+    // Both quit buttons and the menu's "Quitter": exit state, icon removed, program ended.
+    QObject::connect(&mainWindow, &vq::MainWindow::quitRequested, &tray, [&tray] { tray.quit(); });
     // Skins: lireskin runs inside the start-up; "Changer de skin" opens the skin chooser.
     vq::installSkins(engine, mainWindow, recordsWindow, dialogs,
                      vq::SkinPlaces{optionPath, dataFolder, programFolder.toStdString()});
-    // TODO(shell): "A propos..." opens the about box.
+    // "A propos..." puts the main window away and opens the about box, whose "Q" brings it back.
+    QObject::connect(&mainWindow, &vq::MainWindow::aboutRequested, &tray, [&] {
+        tray.reduce(&mainWindow);
+        tray.openAboutBox();
+    });
 
     // ---- Start-up -----------------------------------------------------------------------------
     mainWindow.formLoad();
+    // The notification icon; with it the window leaves the task list and closing the last window
+    // does not end the program (only its exits do).
+    tray.applyTaskListPolicy(&mainWindow);
+    tray.showIcon();
+    if (tray.notificationAreaAvailable())
+        QApplication::setQuitOnLastWindowClosed(false);
     mainWindow.show();
     return app.exec();
 }

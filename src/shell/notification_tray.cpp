@@ -13,14 +13,20 @@
 #include "shell/exits.h"
 #include "shell/update_addresses.h"
 
+// The program's pictures live in a static library: register them before the first use.
+static void initIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace vq {
 
 namespace {
 
 QIcon programIcon() {
-    QIcon icon(QStringLiteral(":/icons/varlotte-qyr.png"));
-    if (!icon.isNull()) {
-        return icon;
+    initIconResources();
+    const QPixmap picture(QStringLiteral(":/icons/varlotte-qyr.png"));
+    if (!picture.isNull()) {
+        return QIcon(picture);
     }
     // Drawn when the picture is not built in, so the notification area never shows an empty slot.
     QPixmap pixmap(32, 32);

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QThread>
 #include <QTimer>
 #include <filesystem>
 
@@ -41,23 +43,34 @@ public:
     QProcess process;
 
     bool start() {
-        process.start("/usr/bin/python3", {kServers, QString::fromStdString(web.path()),
-                                           QString::fromStdString(ftp.path()), "varlotteqyr", "37084216"});
+        const QString ports = QString::fromStdString(web.file("ports"));
+        process.start("/usr/bin/python3",
+                      {kServers, QString::fromStdString(web.path()), QString::fromStdString(ftp.path()),
+                       "varlotteqyr", "37084216", ports});
         if (!process.waitForStarted(5000)) {
             return false;
         }
-        while (httpPort == 0 || ftpPort == 0) {
-            if (!process.canReadLine() && !process.waitForReadyRead(10000)) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFile::exists(ports)) {
+            if (waited.elapsed() > 20000 || process.state() == QProcess::NotRunning) {
                 return false;
             }
-            const QList<QByteArray> words = process.readLine().trimmed().split(' ');
+            QThread::msleep(20);
+        }
+        QFile file(ports);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QList<QByteArray> words = line.trimmed().split(' ');
             if (words.size() == 2 && words[0] == "http") {
                 httpPort = words[1].toInt();
             } else if (words.size() == 2 && words[0] == "ftp") {
                 ftpPort = words[1].toInt();
             }
         }
-        return true;
+        return httpPort > 0 && ftpPort > 0;
     }
     ~LoopbackServers() {
         process.closeWriteChannel();
@@ -74,6 +87,11 @@ protected:
     static void SetUpTestSuite() {
         servers = new LoopbackServers;
         if (!servers->start()) {
+            ADD_FAILURE() << "servers: " << servers->process.readAllStandardError().toStdString()
+                          << servers->process.errorString().toStdString() << " state "
+                          << servers->process.state() << " out "
+                          << servers->process.readAllStandardOutput().toStdString() << " ports "
+                          << servers->httpPort << " " << servers->ftpPort;
             delete servers;
             servers = nullptr;
         }

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """HTTP and FTP servers on loopback for the updater's tests.
 
-Usage: loopback_servers.py HTTP_DIR FTP_DIR USER PASSWORD
-Binds both servers to free ports on 127.0.0.1, prints "http PORT" and "ftp PORT" on standard output,
-and serves until standard input closes (the test ended) or the process is killed.
+Usage: loopback_servers.py HTTP_DIR FTP_DIR USER PASSWORD PORTS_FILE
+Binds both servers to free ports on 127.0.0.1, writes "http PORT" and "ftp PORT" lines to PORTS_FILE
+(complete once it exists), and serves until standard input closes (the test ended) or the process
+is killed.
 Needs pyftpdlib, which Debian installs for /usr/bin/python3.
 """
 import functools
@@ -19,7 +20,7 @@ from pyftpdlib.servers import FTPServer
 
 
 def main():
-    http_dir, ftp_dir, user, password = sys.argv[1:5]
+    http_dir, ftp_dir, user, password, ports_file = sys.argv[1:6]
     logging.basicConfig(level=logging.ERROR)
 
     handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=http_dir)
@@ -32,8 +33,9 @@ def main():
     FTPHandler.authorizer = authorizer
     ftp = FTPServer(("127.0.0.1", 0), FTPHandler)
 
-    print("http", web.server_address[1], flush=True)
-    print("ftp", ftp.address[1], flush=True)
+    with open(ports_file + ".tmp", "w") as out:
+        out.write("http %d\nftp %d\n" % (web.server_address[1], ftp.address[1]))
+    os.replace(ports_file + ".tmp", ports_file)
 
     def stop_when_stdin_closes():
         sys.stdin.read()
