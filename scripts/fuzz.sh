@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and runs each for a bounded time:
-#   scripts/fuzz.sh [seconds per target, default 60]
+#   scripts/fuzz.sh [seconds per target, default 60] [target names...]
+# The build folder is build-fuzz, or VQ_FUZZ_DIR when set.
 # Inputs that make a target fail are left in build-fuzz/findings/<target>/; copy them into
 # tests/fuzz/regressions/<target>/ so the ordinary test run replays them.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
-dir="$here/build-fuzz"
+shift || true
+dir="${VQ_FUZZ_DIR:-$here/build-fuzz}"
 "$here/scripts/setup.sh"
 CC=clang CXX=clang++ cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQ_FUZZ=ON \
   -DVQ_BUILD_UI=OFF -DVQ_BUILD_TESTS=OFF -DVQ_BUILD_BENCH=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 status=0
-for target in "$dir"/tests/fuzz/*_fuzz; do
+targets=()
+if [ $# -gt 0 ]; then
+  for n in "$@"; do targets+=("$dir/tests/fuzz/${n}_fuzz"); done
+else
+  targets=("$dir"/tests/fuzz/*_fuzz)
+fi
+for target in "${targets[@]}"; do
   name="$(basename "$target" _fuzz)"
   corpus="$dir/corpus/$name"; findings="$dir/findings/$name"
   mkdir -p "$corpus" "$findings"

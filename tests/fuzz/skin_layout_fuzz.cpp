@@ -1,0 +1,169 @@
+// The skin layout reader against arbitrary "fichier1.ini" and "fichier2.ini" files. Every step it
+// gives is a usable value for a known control, no control gets the same property twice, and the steps
+// are a faithful reading of the files: writing them back as a clean layout file and reading that
+// again gives the same steps, also when the clean file replaces the original on disk behind the
+// store's back.
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/ini_store.h"
+#include "fuzz_support.h"
+#include "skins/skin_layout.h"
+
+namespace {
+
+using vq::LayoutProperty;
+using vq::LayoutStep;
+using vq::SkinWindow;
+using vq::fuzz::check;
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool sameSteps(const std::vector<LayoutStep>& a, const std::vector<LayoutStep>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const LayoutStep& x = a[i];
+        const LayoutStep& y = b[i];
+        if (x.window != y.window || x.control != y.control || x.property != y.property ||
+            x.twips != y.twips || x.rgb != y.rgb || x.header != y.header)
+            return false;
+    }
+    return true;
+}
+
+// The key of a layout file that places `control` ("Label1_3" is "Label1(3)").
+std::string keyOf(SkinWindow window, const std::string& control) {
+    if (control == "Temps2")
+        return "temps";
+    if (window == SkinWindow::Records && control == "Label2")
+        return "DataGrid1";
+    const std::size_t bar = control.find('_');
+    if (bar != std::string::npos)
+        return control.substr(0, bar) + "(" + control.substr(bar + 1) + ")";
+    return control;
+}
+
+// A position as a plain decimal that reads back as exactly the same number.
+std::string twipsText(float twips) {
+    char buf[512];
+    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(twips), std::chars_format::fixed);
+    check(r.ec == std::errc(), "a position can be written as a decimal");
+    return std::string(buf, r.ptr);
+}
+
+// A colour as the files hold it: 0x00BBGGRR as a whole decimal.
+std::string colorText(std::uint32_t rgb) {
+    const std::uint32_t bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+    return std::to_string(bgr);
+}
+
+void checkSteps(const std::vector<LayoutStep>& steps, SkinWindow window) {
+    std::set<std::pair<std::string, LayoutProperty>> seen;
+    int lists = 0;
+    for (const LayoutStep& s : steps) {
+        check(s.window == window, "a step belongs to the window whose file was read");
+        check(!s.control.empty(), "a step names a control");
+        check(seen.insert({s.control, s.property}).second, "no control gets the same property twice");
+        switch (s.property) {
+            case LayoutProperty::Left:
+            case LayoutProperty::Top:
+                check(std::isfinite(s.twips), "a position is a finite number");
+                break;
+            case LayoutProperty::TextColor:
+                check(s.rgb <= 0xFFFFFF, "a colour is 0xRRGGBB");
+                check(s.control.rfind("Label", 0) == 0, "only labels take a colour");
+                break;
+            case LayoutProperty::ListUnderHeader:
+                ++lists;
+                check(s.control == "DataGrid1" && s.header == "Label2" && s.twips == 255,
+                      "the records list goes one label height under its header");
+                break;
+        }
+    }
+    check(lists == (window == SkinWindow::Records ? 1 : 0), "the records list is placed exactly once");
+}
+
+// The steps written back as a clean layout file, in one replacement.
+void writeClean(const std::vector<LayoutStep>& steps, const std::string& path) {
+    vq::IniBatch batch(path);
+    for (const LayoutStep& s : steps) {
+        const std::string key = keyOf(s.window, s.control);
+        switch (s.property) {
+            case LayoutProperty::Left:
+                batch.set("Left", key, twipsText(s.twips));
+                break;
+            case LayoutProperty::Top:
+                batch.set("Top", key, twipsText(s.twips));
+                break;
+            case LayoutProperty::TextColor:
+                batch.set("Couleur", key, colorText(s.rgb));
+                break;
+            case LayoutProperty::ListUnderHeader:
+                break;
+        }
+    }
+    check(batch.commit(), "a clean layout file can be written");
+}
+
+std::vector<LayoutStep> readLayout(SkinWindow window, const vq::LayoutSource& source) {
+    return window == SkinWindow::Main ? vq::readMainLayout(source) : vq::readRecordsLayout(source);
+}
+
+void exercise(SkinWindow window, const std::string& content, const std::string& path,
+              const std::string& cleanPath) {
+    writeBytes(path, content);
+    const std::vector<LayoutStep> steps = readLayout(window, vq::layoutFile(path));
+    checkSteps(steps, window);
+    check(sameSteps(readLayout(window, vq::layoutFile(path)), steps), "two readings of one file agree");
+
+    // The built-in layout reader takes the same text without failing and gives usable steps.
+    checkSteps(readLayout(window, vq::layoutText(content)), window);
+
+    writeClean(steps, cleanPath);
+    check(sameSteps(readLayout(window, vq::layoutFile(cleanPath)), steps),
+          "a clean copy of the layout reads as the original");
+
+    // Another program puts the clean copy in place of the original: the change is seen.
+    writeBytes(path, readBytes(cleanPath));
+    check(sameSteps(readLayout(window, vq::layoutFile(path)), steps), "a file changed on disk is read again");
+    std::filesystem::remove(path);
+    std::filesystem::remove(cleanPath);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const std::size_t cut = input.find('\0');
+    const std::string fichier1 = input.substr(0, cut);
+    const std::string fichier2 = cut == std::string::npos ? std::string() : input.substr(cut + 1);
+
+    // Change notifications on some runs, stamp comparisons on the others.
+    static unsigned run = 0;
+    ++run;
+    vq::setIniChangeWatchForTesting(run % 2 == 0);
+    const std::string base = vq::fuzz::scratchFolder() + "/s" + std::to_string(run % 512);
+    exercise(SkinWindow::Main, fichier1, base + "-fichier1.ini", base + "-clean1.ini");
+    exercise(SkinWindow::Records, fichier2, base + "-fichier2.ini", base + "-clean2.ini");
+    return 0;
+}
