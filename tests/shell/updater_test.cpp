@@ -8,6 +8,7 @@
 
 #include "core/ini_store.h"
 #include "shell/sha256.h"
+#include "shell/update_addresses.h"
 #include "support/fakes.h"
 
 namespace vq {
@@ -86,7 +87,7 @@ protected:
         state.chemintempo = data.file("tempo.ini");
         test::writeFile(state.cheminoption, "[Typeconex]\nVersion=323\nForfait=Maison\n");
         test::writeFile(state.chemintempo, "[plantage]\nouinon=2\n");
-        transfer.documents[std::string(kFtp) + "/Varlotte"] = executable;
+        transfer.documents[std::string(kFtp) + "/" + kPublishedExecutable] = executable;
     }
     VersionFile offer() { return {"324", sha256Hex(executable)}; }
 };
@@ -140,7 +141,7 @@ TEST_F(UpdaterTest, AVerifiedDownloadWaitsInTheDataFolderAndInstallHandsItOver) 
     state.etatconnexion = "2";
     ASSERT_TRUE(updater.install("324", state, starter, 4242));
     ASSERT_EQ(starter.started.size(), 1u);
-    EXPECT_EQ(starter.started[0].first, program.file("mj"));
+    EXPECT_EQ(starter.started[0].first, program.file(kInstallerProgram));
     EXPECT_EQ(starter.started[0].second,
               (std::vector<std::string>{"4242", program.path(), updater.downloadedPath()}));
     EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "324");
