@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit, window and end-to-end
-# tests, the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, and the format check.
+# tests, the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the format check, and
+# the logic built for Windows with its tests run under Wine.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
@@ -18,3 +19,6 @@ echo "== Logic tests with AddressSanitizer and UndefinedBehaviorSanitizer"
   -DVQ_BUILD_UI=OFF -DVQ_BUILD_BENCH=OFF
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
   ctest --test-dir "$here/build-asan" --output-on-failure -j "$jobs"
+
+echo "== Windows build (MinGW-w64) and its tests under Wine"
+"$here/scripts/windows-check.sh" "$here/build-windows"
