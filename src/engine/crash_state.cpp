@@ -1,4 +1,7 @@
 // The crash state: the open connection's figures in "tempo.ini", and their restore at start-up.
+#include <string>
+#include <vector>
+
 #include "core/ini_store.h"
 #include "core/numbers.h"
 #include "engine/counting.h"
@@ -37,8 +40,31 @@ void Engine::writeCrashState(bool withOpenFlag) {
     state.commit();
 }
 
+namespace {
+
+std::string trimmedBlanks(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// True when `stored` records the connection `line` describes: same length, start time, date and
+// plan (a program killed and started again within one second may count a second connection that
+// starts in the same second, but not one of the same length as well).
+bool sameConnection(const std::string& stored, const std::string& line) {
+    std::vector<std::string> a = splitRecordLine(stored);
+    std::vector<std::string> b = splitRecordLine(line);
+    return a.size() >= 4 && b.size() >= 4 && a[0] == b[0] && a[1] == b[1] && a[2] == b[2] &&
+           trimmedBlanks(a[3]) == trimmedBlanks(b[3]);
+}
+
+}  // namespace
+
 // Turns the connection a crash (or an update, flag "3", only ever written while a connection is
-// counted) interrupted into a record and the plan's totals, as its closing would have.
+// counted) interrupted into a record and the plan's totals, as its closing would have. A connection
+// already recorded is left alone: the closing (or an earlier restore) stored its totals and its
+// record and was cut short before the flag went back to "1".
 void Engine::restoreInterruptedConnection() {
     MainState& s = m_state;
     const std::string& tempo = s.chemintempo;
@@ -53,14 +79,17 @@ void Engine::restoreInterruptedConnection() {
     setPlanName(lireini("Typeconex", "Forfait", s.cheminoption));
     // The record goes after the ones already stored, whether or not the window has listed them yet.
     m_deps.records.load();
-    IniBatch totals(s.cheminoption);
-    totals.set(plansSection(), "temps", total);
-    totals.set(plansSection(), "avf", left);
-    totals.set(plansSection(), "prix", parseDecimal(amount) ? amount : std::string("0"));
-    totals.commit();
+    std::string line = makeRecordLine(length, lireini("plantage", "heuredep", tempo),
+                                      lireini("plantage", "date", tempo), s.planName);
+    const std::vector<std::string>& stored = m_deps.records.lines();
+    for (auto it = stored.rbegin(); it != stored.rend(); ++it) {
+        if (sameConnection(*it, line))
+            return;
+    }
     s.lastConnectionPlan = s.planName;
-    m_deps.records.append(makeRecordLine(length, lireini("plantage", "heuredep", tempo),
-                                         lireini("plantage", "date", tempo), s.planName));
+    m_closing = ClosedConnection{s.planName, std::move(line), total, left,
+                                 parseDecimal(amount) ? amount : std::string("0")};
+    storeClosedConnection();
 }
 
 }  // namespace vq

@@ -57,7 +57,9 @@ void Engine::formLoad() {
     std::string flag = lireini("plantage", "ouinon", s.chemintempo);
     if (flag == "2" || flag == "3")
         restoreInterruptedConnection();
-    ecrireini("plantage", "ouinon", "1", s.chemintempo);
+    // A restored connection not stored yet keeps its flag, so that a crash restores it again.
+    if (!m_closing)
+        ecrireini("plantage", "ouinon", "1", s.chemintempo);
 
     s.connectionDate = dateText(m_deps.clock.today());
     s.connectionTime = timeText(m_deps.clock.now());

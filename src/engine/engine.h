@@ -3,6 +3,7 @@
 // acting on the main window's state. Windows call these routines and then show the state.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/clock.h"
@@ -43,6 +44,9 @@ public:
     void timer1Tick();                          // the crash-state writer
     void setPlanName(const std::string& name);  // plan box text changed (no-op when unchanged)
     void connectClick();                        // loads the plan named in the plan box
+    // True while a connection that ended waits for its record and totals to be stored (the disk was
+    // full or the folder unwritable); every tick tries again, and no new connection opens meanwhile.
+    bool closedConnectionPending() const { return m_closing.has_value(); }
 
     // MainWindowPort, for the record editor.
     std::string planName() const override;
@@ -64,6 +68,7 @@ private:
     bool countable(const std::string& t) const;
     void openConnection(const std::string& t);
     void closeConnection();
+    bool storeClosedConnection();
     void price();
     void count(const std::string& t);
     void allowanceStep();
@@ -79,6 +84,13 @@ private:
     Hooks m_hooks;
     std::string m_dataFolder;
     bool m_inTick = false;
+    // The ended connection being stored: its record with its totals, then the state flag.
+    struct ClosedConnection {
+        std::string plan, line, total, left, amount;
+        bool recordAdded = false;
+        bool totalsAlone = false;
+    };
+    std::optional<ClosedConnection> m_closing;
     // The day on which the connection clock `heuredebut` runs; one day ahead of today once midnight has
     // been carried in the second 23:59:59, so that the carry happens once and that second still shows
     // the right length.

@@ -29,9 +29,15 @@ void Engine::timer2Tick() {
     } reset{m_inTick};
 
     MainState& s = m_state;
+    // A connection that ended but could not be stored is stored first; until it is, nothing opens.
+    const bool hadClosing = m_closing.has_value();
+    const bool blocked = hadClosing && !storeClosedConnection();
     // Nothing to count against before a plan with totals is shown.
-    if (s.lcd1.empty() || s.lcd2.empty())
+    if (s.lcd1.empty() || s.lcd2.empty()) {
+        if (hadClosing)
+            notify();
         return;
+    }
     progressbar(s.temps, s.lcd1, s.progressMax, s.progressValue);
     recojour(s.payingDay, s.jourpayant);
     s.forfaitavant = s.planName;
@@ -52,7 +58,7 @@ void Engine::timer2Tick() {
             notify();
             return;
         }
-        counting = countable(t);
+        counting = countable(t) && !blocked;
     }
 
     if (counting) {
@@ -122,19 +128,49 @@ void Engine::closeConnection() {
     s.timer1Interval = 0;
     s.comptage = "2";
     s.etatconnexion = "1";
-    if (s.ouinon != "2")
+    if (s.ouinon != "2" || m_closing)
         return;
     s.lastConnectionPlan = s.planName;
-    m_deps.records.append(makeRecordLine(s.label1_0, s.connectionTime, s.connectionDate, s.planName));
-    IniBatch totals(s.cheminoption);
-    totals.set(plansSection(), "temps", s.lcd1);
-    totals.set(plansSection(), "avf", s.lcd2);
-    totals.set(plansSection(), "prix", storableAmount(s.amountDue));
-    totals.commit();
+    // The final figures go to the state file, flag still "2": until the record and the totals are
+    // stored, a crash makes the next start store exactly what this closing stores.
+    writeCrashState(true);
+    m_closing = ClosedConnection{s.planName,
+                                 makeRecordLine(s.label1_0, s.connectionTime, s.connectionDate, s.planName),
+                                 s.lcd1, s.lcd2, storableAmount(s.amountDue)};
+    storeClosedConnection();
+}
+
+// Stores the ended connection: its record and its totals in one replacement of the file, then the
+// flag "1". False while they cannot be written yet (the store keeps them and writes them later).
+bool Engine::storeClosedConnection() {
+    MainState& s = m_state;
+    ClosedConnection& c = *m_closing;
+    const std::string section = "Dernc " + c.plan;
+    const IniValues totals{
+        {section, "temps", c.total}, {section, "avf", c.left}, {section, "prix", c.amount}};
+    if (!c.recordAdded) {
+        c.recordAdded = true;
+        const bool stored = m_deps.records.append(c.line, totals);
+        // A line the store refuses (a full store) leaves nothing behind: the totals go on their own.
+        c.totalsAlone = !stored && m_deps.records.flush();
+    }
+    if (c.totalsAlone) {
+        IniBatch batch(s.cheminoption);
+        for (const IniValue& v : totals)
+            batch.set(v.section, v.key, v.value);
+        if (!batch.commit())
+            return false;
+        c.totalsAlone = false;
+    }
+    if (!m_deps.records.flush())
+        return false;
+    m_closing.reset();
     s.ouinon = "1";
+    // A flag left at "2" is harmless now: the restore finds the record and stores nothing twice.
     IniBatch flag(s.chemintempo);
     flag.set("plantage", "ouinon", "1");
     flag.commit();
+    return true;
 }
 
 void Engine::carryMidnight() {

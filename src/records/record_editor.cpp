@@ -148,13 +148,14 @@ bool RecordEditor::add(RecordsRows& rows) {
     const double prixRead = amountDue(plan);
     if (avf == kZero)
         setAmountDue(plan, prixRead + connectionPrice(d), true);
-    m_store.append(line);
     rows.addStartTime.clear();
     rows.addDate.clear();
     rows.addDuration.clear();
     rows.addPlan.clear();
     refreshMainWindow();
     overageCheck(rows, prixRead);
+    m_store.append(line, m_pending);
+    m_pending.clear();
     return true;
 }
 
@@ -207,10 +208,11 @@ bool RecordEditor::modify(RecordsRows& rows) {
 
     refreshMainWindow();
     rows.editRowEnabled = false;
-    m_store.replace(rows.selected, line);
-    rows.formerLine = line;
     rows.editConfirmEnabled = false;
     overageCheck(rows, prixRead);
+    m_store.replace(rows.selected, line, m_pending);
+    m_pending.clear();
+    rows.formerLine = line;
     return true;
 }
 
@@ -234,7 +236,8 @@ bool RecordEditor::remove(RecordsRows& rows) {
             setAmountDue(plan, amountDue(plan) - connectionPrice(d), plan == m_main.planName());
         }
     }
-    m_store.removeAt(position);
+    m_store.removeAt(position, m_pending);
+    m_pending.clear();
     refreshMainWindow();
     // The selection moves to the record that took the removed one's place (or the new last one).
     select(rows, std::min(position, m_store.count() - 1));
@@ -283,11 +286,19 @@ bool RecordEditor::lineLongEnough(const std::string& line) {
 }
 
 std::string RecordEditor::total(const std::string& plan, const char* key) const {
-    return lireini(totalsSection(plan), key, m_optionPath);
+    const std::string section = totalsSection(plan);
+    // This operation's values, then those the store could not write yet, then the file.
+    for (const IniValues* values : {&m_pending, &m_store.unwritten()}) {
+        for (auto it = values->rbegin(); it != values->rend(); ++it) {
+            if (it->section == section && it->key == key)
+                return it->value;
+        }
+    }
+    return lireini(section, key, m_optionPath);
 }
 
 void RecordEditor::setTotal(const std::string& plan, const char* key, const std::string& value) {
-    ecrireini(totalsSection(plan), key, value, m_optionPath);
+    m_pending.push_back({totalsSection(plan), key, value});
 }
 
 double RecordEditor::amountDue(const std::string& plan) const {

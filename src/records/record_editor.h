@@ -83,6 +83,10 @@ private:
     void overageCheck(const RecordsRows& rows, double prixRead);
     bool lineLongEnough(const std::string& line);
 
+    // Totals set by the running operation, written with its record change in one replacement of
+    // the file (a crash in between would leave totals that the records do not add up to).
+    IniValues m_pending;
+
     RecordStore& m_store;
     MainWindowPort& m_main;
     Dialogs& m_dialogs;

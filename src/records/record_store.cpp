@@ -84,6 +84,7 @@ void RecordStore::load() {
     m_lines.clear();
     m_keys.clear();
     m_dirty = false;
+    m_unwritten.clear();
     const std::string path = resolveIniPath(m_optionPath);
     m_counter = counterFromText(lireini(kCounterSection, kCounterKey, path));
     for (int k = 0; k <= m_counter; ++k) {
@@ -96,7 +97,7 @@ void RecordStore::load() {
     notify();
 }
 
-bool RecordStore::append(const std::string& line) {
+bool RecordStore::append(const std::string& line, const IniValues& alongside) {
     std::string stored = storableLine(line);
     if (stored.empty() || count() >= kMaxKey)
         return false;
@@ -106,7 +107,7 @@ bool RecordStore::append(const std::string& line) {
     m_lines.push_back(stored);
     if (m_dirty) {
         m_keys.push_back(0);
-        bool ok = rewrite();
+        bool ok = rewrite(0, alongside);
         notify();
         return ok;
     }
@@ -118,14 +119,18 @@ bool RecordStore::append(const std::string& line) {
     IniBatch batch(resolveIniPath(m_optionPath));
     batch.set(kRecordSection, std::to_string(key), stored);
     batch.set(kCounterSection, kCounterKey, std::to_string(key));
+    for (const IniValue& v : alongside)
+        batch.set(v.section, v.key, v.value);
     bool ok = batch.commit();
-    if (!ok)
+    if (!ok) {
         m_dirty = true;
+        keepUnwritten(alongside);
+    }
     notify();
     return ok;
 }
 
-bool RecordStore::replace(int position, const std::string& line) {
+bool RecordStore::replace(int position, const std::string& line, const IniValues& alongside) {
     if (position < 0 || position >= count())
         return false;
     std::string stored = storableLine(line);
@@ -134,23 +139,28 @@ bool RecordStore::replace(int position, const std::string& line) {
     m_lines[static_cast<std::size_t>(position)] = stored;
     bool ok;
     if (m_dirty) {
-        ok = rewrite();
+        ok = rewrite(0, alongside);
     } else {
-        ok = ecrireini(kRecordSection, std::to_string(m_keys[static_cast<std::size_t>(position)]), stored,
-                       resolveIniPath(m_optionPath));
-        if (!ok)
+        IniBatch batch(resolveIniPath(m_optionPath));
+        batch.set(kRecordSection, std::to_string(m_keys[static_cast<std::size_t>(position)]), stored);
+        for (const IniValue& v : alongside)
+            batch.set(v.section, v.key, v.value);
+        ok = batch.commit();
+        if (!ok) {
             m_dirty = true;
+            keepUnwritten(alongside);
+        }
     }
     notify();
     return ok;
 }
 
-bool RecordStore::removeAt(int position) {
+bool RecordStore::removeAt(int position, const IniValues& alongside) {
     if (position < 0 || position >= count())
         return false;
     m_lines.erase(m_lines.begin() + position);
     m_keys.erase(m_keys.begin() + position);
-    bool ok = rewrite(position);
+    bool ok = rewrite(position, alongside);
     notify();
     return ok;
 }
@@ -174,7 +184,7 @@ bool RecordStore::retirer(std::string_view plan) {
     return ok;
 }
 
-bool RecordStore::rewrite(int unchangedBefore) {
+bool RecordStore::rewrite(int unchangedBefore, const IniValues& alongside) {
     const int n = count();
     // Lines before the first removed one that already sit under their own position's key are in
     // the file as the rewrite would put them (keys ascend from 0 or more, so checking the last of
@@ -188,6 +198,10 @@ bool RecordStore::rewrite(int unchangedBefore) {
         batch.set(kRecordSection, std::to_string(k), m_lines[static_cast<std::size_t>(k)]);
     batch.set(kRecordSection, std::to_string(n), "");
     batch.set(kCounterSection, kCounterKey, std::to_string(n));
+    for (const IniValue& v : m_unwritten)
+        batch.set(v.section, v.key, v.value);
+    for (const IniValue& v : alongside)
+        batch.set(v.section, v.key, v.value);
     // The list is renumbered whether or not the file could be replaced: it stays the reference, and
     // a failed replacement is made good by the next operation, which rewrites everything again.
     m_keys.resize(static_cast<std::size_t>(n));
@@ -196,7 +210,23 @@ bool RecordStore::rewrite(int unchangedBefore) {
     m_counter = n;
     bool ok = batch.commit();
     m_dirty = !ok;
+    if (ok)
+        m_unwritten.clear();
+    else
+        keepUnwritten(alongside);
     return ok;
+}
+
+void RecordStore::keepUnwritten(const IniValues& values) {
+    for (const IniValue& v : values) {
+        auto same = [&v](const IniValue& u) { return u.section == v.section && u.key == v.key; };
+        m_unwritten.erase(std::remove_if(m_unwritten.begin(), m_unwritten.end(), same), m_unwritten.end());
+        m_unwritten.push_back(v);
+    }
+}
+
+bool RecordStore::flush() {
+    return !m_dirty || rewrite();
 }
 
 void RecordStore::notify() {

@@ -17,6 +17,13 @@ std::string makeRecordLine(std::string_view duration, std::string_view startTime
 // The pieces of a line cut at every separator (a well-formed line has at least four).
 std::vector<std::string> splitRecordLine(std::string_view line);
 
+// A value of another section written in the same replacement of the file as a record change, so
+// that the change and the totals it implies reach the file together or not at all.
+struct IniValue {
+    std::string section, key, value;
+};
+using IniValues = std::vector<IniValue>;
+
 class RecordStore {
 public:
     explicit RecordStore(std::string optionPath);
@@ -33,25 +40,32 @@ public:
     // of the file. Every operation returns false when the file could not be written (the list is
     // changed all the same, and the next operation rewrites the whole store) or, for append and
     // replace, when the line is empty or the store is full (nothing changes then).
-    bool append(const std::string& line);
+    bool append(const std::string& line, const IniValues& alongside = {});
     // Replaces the line at a list position, under the key that holds it.
-    bool replace(int position, const std::string& line);
+    bool replace(int position, const std::string& line, const IniValues& alongside = {});
     // Removes the line at a list position and rewrites the store.
-    bool removeAt(int position);
+    bool removeAt(int position, const IniValues& alongside = {});
     // Removes every line of `plan` (and every malformed line) and rewrites the store.
     bool retirer(std::string_view plan);
+    // Writes the whole store when an earlier write failed; true when the file holds the list.
+    bool flush();
+    // Values given alongside changes that could not be written yet (the next write that succeeds
+    // stores them with the records, so that both reach the file together).
+    const IniValues& unwritten() const { return m_unwritten; }
 
 private:
     // Writes the list under keys "0" to n-1, key n empty and the counter n, in one replacement of the
     // file; lines before position `unchangedBefore` are skipped when the file already has them there.
-    bool rewrite(int unchangedBefore = 0);
+    bool rewrite(int unchangedBefore = 0, const IniValues& alongside = {});
     void notify();
+    void keepUnwritten(const IniValues& values);
 
     std::string m_optionPath;
     std::vector<std::string> m_lines;
     std::vector<int> m_keys;  // the key holding each line
     int m_counter = 0;        // the highest key the list may hold (-1: none)
     bool m_dirty = false;     // a write failed: the file lags behind the list
+    IniValues m_unwritten;
 };
 
 }  // namespace vq
