@@ -21,6 +21,7 @@
 #include "shell/exits.h"
 #include "shell/notification_tray.h"
 #include "shell/program_starter_qt.h"
+#include "shell/qt/single_instance.h"
 #include "shell/update_check_qt.h"
 #include "shell/updater.h"
 #include "skins/qt/skin_setup.h"
@@ -54,6 +55,11 @@ int main(int argc, char** argv) {
     const QString programFolder = QCoreApplication::applicationDirPath();
     const std::string dataFolder = chooseDataFolder(programFolder).toStdString();
     const std::string optionPath = dataFolder + "/option.ini";
+    // One running copy per data folder, or a connection would be counted twice: a second start shows
+    // the running copy's main window and ends. A copy that is just ending (a restart) is waited for.
+    vq::SingleInstance single(QString::fromStdString(dataFolder));
+    if (!single.acquire(5000))
+        return 0;
 
     // ---- Adapters -----------------------------------------------------------------------------
     vq::SystemClock clock;
@@ -89,6 +95,7 @@ int main(int argc, char** argv) {
     vq::MainWindow mainWindow(engine, plans, records, dialogs, printer);
     dialogs.setParent(&mainWindow);
     mainWindowView = &mainWindow;
+    single.showRequested = showMainWindow;
     // The records window is created hidden with its list loaded, before the start-up may add a
     // connection a crash interrupted.
     records.load();

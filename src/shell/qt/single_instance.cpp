@@ -35,12 +35,23 @@ bool SingleInstance::acquire(int waitMs) {
     if (askRunningCopyToShow())
         return false;
     // Nobody answered: the other copy is ending (a restart) or died; wait for its lock.
-    if (m_lock->tryLock(waitMs)) {
+    if (m_lock->tryLock(waitMs) || takeOverUnreadableLock()) {
         listen();
         return true;
     }
     askRunningCopyToShow();
     return false;
+}
+
+// A lock file that still names no owner after the wait was left by a copy that died while creating
+// it, or by a power loss before its content reached the disk: nobody holds it. A live owner keeps a
+// system lock on its file, which makes the removal fail.
+bool SingleInstance::takeOverUnreadableLock() {
+    qint64 pid = 0;
+    QString host, application;
+    if (m_lock->getLockInfo(&pid, &host, &application))
+        return false;
+    return m_lock->removeStaleLockFile() && m_lock->tryLock(0);
 }
 
 bool SingleInstance::askRunningCopyToShow() {

@@ -28,6 +28,7 @@ public:
 
 private:
     bool askRunningCopyToShow();
+    bool takeOverUnreadableLock();
     void listen();
 
     QString m_dataFolder;
