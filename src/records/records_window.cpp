@@ -1,8 +1,6 @@
 #include "records/records_window.h"
 
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -58,14 +56,9 @@ RecordsWindow::RecordsWindow(RecordStore& store, RecordEditor& editor, const Clo
     pal.setColor(QPalette::Window, QColor(214, 222, 232));
     setPalette(pal);
 
-    // Every character as wide as the next, so that the separators' blanks line the columns up.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (!QFontInfo(fixed).fixedPitch()) {
-        fixed.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
-                           QStringLiteral("Courier New"), QStringLiteral("monospace")});
-        fixed.setStyleHint(QFont::TypeWriter);
-        fixed.setFixedPitch(true);
-    }
+    // The header's blanks were measured in a proportional font: a blank is about half a digit wide,
+    // which is what lines "Départ", "Date" and "Connexion" up over the separators of the lines.
+    QFont fixed = font();
     QLabel* header =
         label(QStringLiteral("Label2"),
               QStringLiteral("   Temps               Départ                 Date                 "
