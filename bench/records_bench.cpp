@@ -2,11 +2,13 @@
 // them all), and appending one more.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "core/ini_store.h"
 #include "records/record_store.h"
 
 namespace {
@@ -61,13 +63,18 @@ void BM_RemoveFromFullStore(benchmark::State& state) {
     writeStore(option, kRecords);
     vq::RecordStore store(option);
     store.load();
+    std::uint64_t replacements = 0;
     for (auto _ : state) {
         // Removing from the middle renumbers every record after it.
+        const std::uint64_t before = vq::iniReplacementCount();
         store.removeAt(store.count() / 2);
+        replacements += vq::iniReplacementCount() - before;
         state.PauseTiming();
         store.append(vq::makeRecordLine("00:01:00", "12:00:00", "08/12/2026", "Soir"));
         state.ResumeTiming();
     }
+    state.counters["replacements/iter"] =
+        benchmark::Counter(static_cast<double>(replacements) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_RemoveFromFullStore)->Unit(benchmark::kMillisecond);
 
