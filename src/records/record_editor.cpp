@@ -175,20 +175,7 @@ bool RecordEditor::modify(RecordsRows& rows) {
         return false;
 
     // Take the former record back out of its plan.
-    {
-        const std::string& plan = rows.formerPlan;
-        const std::string& d = rows.formerDuration;
-        const std::string avf = total(plan, "avf");
-        const std::string temps = total(plan, "temps");
-        rows.newMonthTotal = Enlevetps(temps, d);
-        setTotal(plan, "temps", rows.newMonthTotal);
-        if (allowanceTest()) {
-            rows.newAllowanceLeft = ajoutemps(avf, d);
-            setTotal(plan, "avf", rows.newAllowanceLeft);
-        } else {
-            setAmountDue(plan, amountDue(plan) - connectionPrice(d), true);
-        }
-    }
+    takeBack(rows, rows.formerPlan, rows.formerDuration, true);
 
     // Count the new one in its plan.
     const std::string plan = rows.editPlan;
@@ -222,26 +209,30 @@ bool RecordEditor::remove(RecordsRows& rows) {
     const int position = rows.selected;
     // The figures taken back are the stored record's own, not whatever the open edit row holds.
     auto fields = splitRecordLine(m_store.lines()[static_cast<std::size_t>(position)]);
-    if (fields.size() >= 4) {
-        const std::string& plan = fields[3];
-        const std::string& d = fields[0];
-        const std::string avf = total(plan, "avf");
-        const std::string temps = total(plan, "temps");
-        rows.newMonthTotal = Enlevetps(temps, d);
-        setTotal(plan, "temps", rows.newMonthTotal);
-        if (allowanceTest()) {
-            rows.newAllowanceLeft = ajoutemps(avf, d);
-            setTotal(plan, "avf", rows.newAllowanceLeft);
-        } else {
-            setAmountDue(plan, amountDue(plan) - connectionPrice(d), plan == m_main.planName());
-        }
-    }
+    if (fields.size() >= 4)
+        takeBack(rows, fields[3], fields[0], fields[3] == m_main.planName());
     m_store.removeAt(position, m_pending);
     m_pending.clear();
     refreshMainWindow();
     // The selection moves to the record that took the removed one's place (or the new last one).
     select(rows, std::min(position, m_store.count() - 1));
     return true;
+}
+
+// Takes a record of duration `d` back out of the totals of `plan`: the month total falls, and the
+// allowance left grows or, once the allowance is used up, the amount due falls.
+void RecordEditor::takeBack(RecordsRows& rows, const std::string& plan, const std::string& d,
+                            bool showAmount) {
+    const std::string avf = total(plan, "avf");
+    const std::string temps = total(plan, "temps");
+    rows.newMonthTotal = Enlevetps(temps, d);
+    setTotal(plan, "temps", rows.newMonthTotal);
+    if (allowanceTest()) {
+        rows.newAllowanceLeft = ajoutemps(avf, d);
+        setTotal(plan, "avf", rows.newAllowanceLeft);
+    } else {
+        setAmountDue(plan, amountDue(plan) - connectionPrice(d), showAmount);
+    }
 }
 
 double RecordEditor::connectionPrice(std::string_view duration) const {
