@@ -332,7 +332,7 @@ bool Store::write(const std::string& path, const std::vector<ini::Write>& writes
     if (!bytes || wouldPassForUtf8) {
         // A Windows-1252 file given a character it lacks: the whole file goes over to UTF-8, the
         // only way for every value, old and new, to read back as written.
-        ini::Document converted(ini::cp1252ToUtf8(base.bytes()));
+        ini::Document converted(ini::linesToUtf8(base.bytes()));
         bytes = converted.withWrites(writes, changed);
         if (!bytes)
             return false;

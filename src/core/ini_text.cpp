@@ -129,6 +129,20 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string linesToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        std::size_t end = bytes.find('\n', at);
+        end = end == std::string_view::npos ? bytes.size() : end + 1;
+        std::string_view line = bytes.substr(at, end - at);
+        out += isValidUtf8(line) ? std::string(line) : cp1252ToUtf8(line);
+        at = end;
+    }
+    return out;
+}
+
 std::optional<std::string> utf8ToCp1252(std::string_view s) {
     std::string out;
     out.reserve(s.size());
@@ -167,8 +181,8 @@ Document::Document(std::string bytes) : m_bytes(std::move(bytes)) {
     parse();
 }
 
-std::string Document::decode(std::string_view raw) const {
-    return m_cp1252 ? cp1252ToUtf8(raw) : std::string(raw);
+std::string Document::decode(std::string_view raw, bool cp1252) const {
+    return cp1252 ? cp1252ToUtf8(raw) : std::string(raw);
 }
 
 const std::string* Document::find(const std::string& foldedSection, const std::string& foldedKey) const {
@@ -208,6 +222,9 @@ void Document::parse() {
         pos = eolEnd;
 
         std::string_view line = all.substr(lineStart, contentEnd - lineStart);
+        // In a file that is not UTF-8 as a whole, a line that is keeps reading as UTF-8: a stray byte
+        // elsewhere (a truncated character, garbage) must not turn "n°" into another key.
+        const bool cp1252 = m_cp1252 && !isValidUtf8(line);
         const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
         line = trimBlanks(line);
         if (line.empty() || line.front() == ';')
@@ -218,7 +235,7 @@ void Document::parse() {
                 current = nullptr;  // not a header; what follows belongs to no readable section
                 continue;
             }
-            std::string name = foldName(decode(trimBlanks(line.substr(1, close - 1))));
+            std::string name = foldName(decode(trimBlanks(line.substr(1, close - 1)), cp1252));
             auto [it, inserted] = m_sections.try_emplace(std::move(name));
             current = inserted ? &it->second : nullptr;
             if (current) {
@@ -232,13 +249,13 @@ void Document::parse() {
             continue;
         current->appendAt = eolEnd;
         current->appendNeedsEol = eolEnd == contentEnd;
-        std::string key = foldName(decode(trimBlanks(line.substr(0, eq))));
+        std::string key = foldName(decode(trimBlanks(line.substr(0, eq)), cp1252));
         if (key.empty() || current->keys.count(key))
             continue;
-        std::string value = decode(unquote(trimBlanks(line.substr(eq + 1))));
+        std::string value = decode(unquote(trimBlanks(line.substr(eq + 1))), cp1252);
         value.resize(firstCharacters(value, kMaxValueChars).size());
-        current->keys.emplace(std::move(key),
-                              KeyLine{lineStart, lineStart + indent + eq, contentEnd, std::move(value)});
+        current->keys.emplace(std::move(key), KeyLine{lineStart, lineStart + indent + eq, contentEnd,
+                                                      std::move(value), cp1252});
     }
 }
 
@@ -250,8 +267,8 @@ const Document::KeyLine* Document::keyLine(std::string_view section, std::string
     return k == s->second.keys.end() ? nullptr : &k->second;
 }
 
-std::optional<std::string> Document::encode(std::string_view utf8) const {
-    if (!m_cp1252)
+std::optional<std::string> Document::encode(std::string_view utf8, bool cp1252) const {
+    if (!cp1252)
         return std::string(utf8);
     return utf8ToCp1252(utf8);
 }
@@ -268,7 +285,7 @@ bool Document::holds(const Write& w) const {
     const KeyLine* line = keyLine(w.section, w.key);
     if (!line)
         return false;
-    auto value = encode(w.value);
+    auto value = encode(w.value, line->cp1252);
     if (!value)
         return false;
     std::size_t at = valueStart(*line, *value);
@@ -319,7 +336,7 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
     }
 
     for (const KeyLine* line : replacedOrder) {
-        auto value = encode(replaced[line]);
+        auto value = encode(replaced[line], line->cp1252);  // each line keeps its own encoding
         if (!value)
             return std::nullopt;
         std::size_t prefixEnd = valueStart(*line, *value);
@@ -332,7 +349,7 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
     for (const NewSection& g : grown) {
         std::string text;
         for (const auto& [key, value] : g.keys) {
-            auto k = encode(key), v = encode(value);
+            auto k = encode(key, m_cp1252), v = encode(value, m_cp1252);
             if (!k || !v)
                 return std::nullopt;
             text += *k + "=" + *v + m_eol;
@@ -342,7 +359,7 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
                 text.insert(0, m_eol);
             edits.push_back({g.existing->appendAt, g.existing->appendAt, std::move(text)});
         } else {
-            auto name = encode(g.name);
+            auto name = encode(g.name, m_cp1252);
             if (!name)
                 return std::nullopt;
             if (tail.empty() && !m_bytes.empty() && !endsWithEol)

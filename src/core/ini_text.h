@@ -20,6 +20,8 @@ std::string foldName(std::string_view utf8);
 std::string_view trimBlanks(std::string_view s);
 bool isValidUtf8(std::string_view bytes);
 std::string cp1252ToUtf8(std::string_view bytes);
+// Every line that is not UTF-8 converted from Windows-1252, the others kept: the file as it reads.
+std::string linesToUtf8(std::string_view bytes);
 // Nothing when a character has no Windows-1252 byte (or `utf8` is not valid UTF-8).
 std::optional<std::string> utf8ToCp1252(std::string_view utf8);
 // The first `maxChars` characters of a UTF-8 text; a multi-byte character is never split.
@@ -50,6 +52,7 @@ private:
     struct KeyLine {
         std::size_t lineStart, equals, contentEnd;
         std::string value;
+        bool cp1252;  // the line reads as Windows-1252
     };
     struct Section {
         std::size_t appendAt;  // just after the line ending of its last key line (or header)
@@ -59,11 +62,11 @@ private:
 
     void parse();
     const KeyLine* keyLine(std::string_view section, std::string_view key) const;
-    std::optional<std::string> encode(std::string_view utf8) const;
+    std::optional<std::string> encode(std::string_view utf8, bool cp1252) const;
     // Where a new value starts on a key line: after "=" and, unless the value brings its own, the
     // blanks that followed it ("key = value" keeps its look).
     std::size_t valueStart(const KeyLine& line, std::string_view encodedValue) const;
-    std::string decode(std::string_view raw) const;
+    std::string decode(std::string_view raw, bool cp1252) const;
 
     std::string m_bytes;
     bool m_cp1252 = false;
