@@ -1,12 +1,14 @@
 #!/usr/bin/python3
-"""Crash proof: usage crash_proof_e2e.py <program> <record tool> <slow-rename library> [seed]
+"""Crash proof: usage crash_proof_e2e.py <program> <record tool> <rename-faults library> [seed]
 
 Runs the real program under Xvfb with NetworkManager played on a private bus, connects and
 disconnects, and kills it with SIGKILL at random instants: during start-up (while an interrupted
 connection is restored), while a connection opens and is counted, while the crash state is written
 and while a connection closes. Between runs, a tool that edits records through the program's own
-record editor is started on the same data folder and killed at random instants too. Every rename is
-slowed down a little (a preloaded library) so that kills land between the writes of one operation.
+record editor is started on the same data folder and killed at random instants too. A preloaded
+library slows every file replacement down a little, so that timed kills land between the writes of
+one operation, and, while a switch file is armed, kills the process itself just before or after a
+random one of its writes (of a closing, of a restore, of the crash state, of a record edit).
 
 After every restart: both INI files parse strictly, every connection seen counting is recorded
 exactly once (and no shorter than its last length seen), no record is duplicated or lost, and the
@@ -29,9 +31,9 @@ SEP = "     |     "
 PLAN = "Maison"
 TOOL_DATE = "01/01/2030"
 BASE_TEMPS, BASE_AVF = "100:00:00", "400:00:00"
-TARGET_KILLS = 220
+TARGET_KILLS = 210
 MIN_KILLS = 200
-TIME_BUDGET = 200  # seconds of killing; the checks and the final close come on top
+TIME_BUDGET = 300  # seconds at most; the target is normally reached in about three minutes
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 # The program's clock starts each run at the same date and time, a fixed offset from the real one,
 # so that no run crosses midnight and the records' dates do not depend on the machine.
@@ -95,6 +97,8 @@ class Ledger:
         self.journal_read = 0
         self.kills = 0
         self.tool_kills = 0
+        self.open_at_kill = 0      # kills that left a connection for the next start to restore
+        self.recorded_at_kill = 0  # ... of which the record was already stored (closing cut short)
         self.lost = 0
         self.duplicated = 0
 
@@ -138,17 +142,20 @@ class Ledger:
 
 
 class CrashProof:
-    def __init__(self, program, tool, slow, seed):
+    def __init__(self, program, tool, faults, seed):
         self.rng = random.Random(seed)
         self.s = Session(program)
         self.tool = tool
         self.ledger = Ledger()
         self.journal = os.path.join(self.s.tmp, "tool-journal.txt")
+        self.switch = os.path.join(self.s.tmp, "kill-switch")
         self.run_number = 0
         self.connected = False
+        self.current = None
         offset = FAKE_START - int(time.time())
         self.s.env.update({
-            "LD_PRELOAD": f"{FAKETIME_LIB}:{slow}",
+            "LD_PRELOAD": f"{FAKETIME_LIB}:{faults}",
+            "VQ_KILL_SWITCH": self.switch,
             "FAKETIME": f"{offset:+d}",
             "DONT_FAKE_MONOTONIC": "1",
             "TZ": "UTC",
@@ -185,7 +192,15 @@ class CrashProof:
         key = (t.get("date"), t.get("heuredep"))
         with self.ledger.lock:
             c = self.ledger.connections.get(key)
+        self.current = key
         return t.get("ouinon") == "2" and c is not None and c["run"] == self.run_number
+
+    def recorded(self, key):
+        at = SEP + key[1] + SEP + key[0] + SEP
+        try:
+            return any(at in line for line in record_list(strict_ini(self.option_path)))
+        except Broken:
+            return False
 
     # ---- the program -----------------------------------------------------------------------------
 
@@ -194,12 +209,41 @@ class CrashProof:
         self.s.launch()
         self.watching = True
 
+    def arm(self, probability):
+        """From now on each file replacement kills the process with this probability."""
+        with open(self.switch + ".new", "w") as f:
+            f.write(f"{probability}\n")
+        os.replace(self.switch + ".new", self.switch)
+
+    def disarm(self):
+        if os.path.exists(self.switch):
+            os.remove(self.switch)
+
+    def died(self, timeout, done=lambda: False):
+        """Waits up to `timeout` seconds for the program to kill itself at one of its writes, or for
+        the writes aimed at to be over."""
+        end = time.monotonic() + timeout
+        while self.s.program.poll() is None and time.monotonic() < end and not done():
+            time.sleep(0.01)
+        self.disarm()
+
     def kill(self):
         self.watching = False
-        self.s.kill()
+        self.disarm()
+        p = self.s.program
+        if p.poll() is None:
+            p.send_signal(signal.SIGKILL)
+            p.wait(10)
+        elif p.returncode != -signal.SIGKILL:
+            raise Failure(f"the program ended with status {p.returncode}")
         self.ledger.kills += 1
         # Nothing changes the files from here on: this is what the next start finds.
-        self.ledger.seen(self._tempo(), self.run_number)
+        tempo = self._tempo()
+        self.ledger.seen(tempo, self.run_number)
+        if tempo.get("ouinon") in ("2", "3"):
+            self.ledger.open_at_kill += 1
+            if self.recorded((tempo.get("date", ""), tempo.get("heuredep", ""))):
+                self.ledger.recorded_at_kill += 1
 
     def kill_during_start_up(self):
         """Starts the program and kills it within its first second (start-up, restore, first tick)."""
@@ -208,7 +252,11 @@ class CrashProof:
         p = subprocess.Popen([self.s.binary], cwd=self.s.tmp, env=self.s.env, stdout=log,
                              stderr=subprocess.STDOUT)
         self.s.program = p
-        time.sleep(self.rng.uniform(0.02, 0.9))
+        if self.rng.random() < 0.5:
+            time.sleep(self.rng.uniform(0.02, 0.9))
+        else:
+            self.arm(0.5)  # at one of the writes of the restore or of the start-up
+            self.died(1.5)
         self.kill()
 
     def connect(self):
@@ -224,16 +272,21 @@ class CrashProof:
     # ---- the record tool -------------------------------------------------------------------------
 
     def tool_phase(self):
-        for _ in range(self.rng.randint(2, 5)):
+        for _ in range(self.rng.randint(4, 8)):
             seed = self.rng.randrange(1 << 30)
+            armed = self.rng.random() < 0.4
+            if armed:
+                self.arm(0.15)  # at one of the writes of a record edit
             p = subprocess.Popen([self.tool, self.s.folder, PLAN, str(seed), str(self.rng.randint(3, 30)),
                                   self.journal], env=self.s.env, stdout=subprocess.DEVNULL,
                                  stderr=subprocess.PIPE)
             try:
-                p.wait(self.rng.uniform(0.005, 0.25))
+                p.wait(2 if armed else self.rng.uniform(0.005, 0.25))
             except subprocess.TimeoutExpired:
                 p.send_signal(signal.SIGKILL)
                 p.wait()
+            self.disarm()
+            if p.returncode == -signal.SIGKILL:
                 self.ledger.tool_kills += 1
                 continue
             if p.returncode != 0:
@@ -313,13 +366,21 @@ class CrashProof:
         if kind == "count":
             # Killed while the connection opens, is counted or has its crash state written.
             self.connect()
-            time.sleep(self.rng.uniform(0.0, 2.5))
+            if self.rng.random() < 0.7:
+                time.sleep(self.rng.uniform(0.0, 2.5))
+            else:
+                self.arm(0.3)
+                self.died(3)
         elif kind == "close":
             self.connect()
             wait_for("the connection to be counted", self.counting, timeout=10, step=0.02)
             time.sleep(self.rng.uniform(0.0, 1.0))
             self.disconnect()
-            time.sleep(self.rng.uniform(0.0, 1.2))
+            if self.rng.random() < 0.5:
+                time.sleep(self.rng.uniform(0.0, 1.2))
+            else:
+                self.arm(0.5)  # at one of the closing's writes
+                self.died(3, lambda: self._tempo().get("ouinon") == "1")
         else:
             self.connect()
             wait_for("the connection to be counted", self.counting, timeout=10, step=0.02)
@@ -337,7 +398,7 @@ class CrashProof:
             self.scenario()
             # Records are edited only while no copy of the program runs and nothing waits to be
             # restored, as when the user edits them in the records window of a program that started.
-            if self._tempo().get("ouinon") != "2" and self.rng.random() < 0.7:
+            if self._tempo().get("ouinon") != "2" and self.rng.random() < 0.8:
                 self.tool_phase()
             if self.rng.random() < 0.5:
                 self.disconnect()
@@ -366,11 +427,13 @@ def main():
     proof = None
     status = 0
     try:
-        proof = CrashProof(sys.argv[1], sys.argv[2], sys.argv[3], seed)
+        proof = CrashProof(*(os.path.abspath(a) for a in sys.argv[1:4]), seed)
         lines, took = proof.run()
         kills = proof.ledger.kills + proof.ledger.tool_kills
-        print(f"{proof.ledger.kills} program kills, {proof.ledger.tool_kills} tool kills, "
-              f"{len(proof.ledger.connections)} connections seen counting, {took:.0f} s")
+        ledger = proof.ledger
+        print(f"{ledger.kills} program kills ({ledger.open_at_kill} with a connection to restore, "
+              f"{ledger.recorded_at_kill} of them already recorded), {ledger.tool_kills} tool kills, "
+              f"{len(ledger.connections)} connections seen counting, {took:.0f} s")
         if kills < MIN_KILLS:
             raise Failure(f"only {kills} kills in the time given")
     except Failure as e:
