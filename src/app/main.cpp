@@ -20,7 +20,7 @@
 #include "shell/curl_transfer.h"
 #include "shell/exits.h"
 #include "shell/notification_tray.h"
-#include "shell/program_starter_qt.h"
+#include "shell/process_launcher_qt.h"
 #include "shell/qt/single_instance.h"
 #include "shell/update_check_qt.h"
 #include "shell/updater.h"
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     vq::NetworkManagerSource connectionSource;
     vq::QtReportPrinter printer(dataFolder);
     vq::CurlTransfer transfer;
-    vq::QtProgramStarter starter;
+    vq::ProcessLauncher launcher;
 
     // ---- Logic --------------------------------------------------------------------------------
     vq::MainState state;
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         }
     };
     vq::TrayMenu tray(state, {showMainWindow, vq::endProgramNow});
-    vq::QtUpdateCheck updateCheck({updater, state, dialogs, starter, vq::endProgramNow});
+    vq::QtUpdateCheck updateCheck({updater, state, dialogs, launcher, vq::endProgramNow});
     vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck},
                       dataFolder);
     vq::PlanActions plans(state, records, dialogs, clock);
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     // Both quit buttons and the menu's "Quitter": exit state, icon removed, program ended.
     QObject::connect(&mainWindow, &vq::MainWindow::quitRequested, &tray, [&tray] { tray.quit(); });
     // Skins: lireskin runs inside the start-up; "Changer de skin" opens the skin chooser.
-    vq::installSkins(engine, mainWindow, recordsWindow, dialogs,
+    vq::installSkins(engine, mainWindow, recordsWindow, dialogs, launcher, vq::endProgramNow,
                      vq::SkinPlaces{optionPath, dataFolder, programFolder.toStdString()});
     // "A propos..." puts the main window away and opens the about box, whose "Q" brings it back.
     QObject::connect(&mainWindow, &vq::MainWindow::aboutRequested, &tray, [&] {

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "core/dialogs.h"
+#include "core/launcher.h"
 #include "engine/main_state.h"
-#include "shell/program_starter.h"
 #include "shell/updater.h"
 
 class QLabel;
@@ -24,7 +24,7 @@ public:
         Updater& updater;
         MainState& state;
         Dialogs& dialogs;
-        ProgramStarter& starter;
+        Launcher& starter;
         std::function<void()> endProgram;  // ends the process once the installer has started
     };
     explicit UpdateWindow(Deps deps, QWidget* parent = nullptr);

@@ -164,8 +164,7 @@ DownloadOutcome Updater::download(const VersionFile& offered, const Transfer::St
     return DownloadOutcome::Verified;
 }
 
-bool Updater::install(const std::string& offeredVersion, MainState& state, ProgramStarter& starter,
-                      long long pid) {
+bool Updater::install(const std::string& offeredVersion, MainState& state, Launcher& starter, long long pid) {
     if (!std::filesystem::is_regular_file(downloadedPath())) {
         return false;
     }

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/launcher.h"
 #include "engine/main_state.h"
-#include "shell/program_starter.h"
 #include "shell/transfer.h"
 
 namespace vq {
@@ -49,7 +49,7 @@ public:
     // After a verified download: starts the update installer (which waits for `pid` to end), then
     // stores the offered version as installed and, while a counted connection is open, marks it for
     // the next start to record. False when the installer could not be started: nothing is stored.
-    bool install(const std::string& offeredVersion, MainState& state, ProgramStarter& starter, long long pid);
+    bool install(const std::string& offeredVersion, MainState& state, Launcher& starter, long long pid);
 
     // "Ne plus me demander": no check from now on, in this run and the next ones.
     static bool declineForever(MainState& state);

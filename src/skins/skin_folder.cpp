@@ -124,12 +124,12 @@ SkinAcceptResult acceptSkinFolder(const std::string& verdict, const std::string&
                           DialogButtons::Ok, DialogIcon::Exclamation);
         return SkinAcceptResult::NotStored;
     }
-    if (with.launcher.start(programExecutable(with.programFolder))) {
+    if (with.launcher.start(programExecutable(with.programFolder), {})) {
         return SkinAcceptResult::Restarted;
     }
     // An executable under another name: start the running program's own file instead, so that the
     // user is not left with nothing running.
-    if (!with.runningProgram.empty() && with.launcher.start(with.runningProgram)) {
+    if (!with.runningProgram.empty() && with.launcher.start(with.runningProgram, {})) {
         return SkinAcceptResult::Restarted;
     }
     with.dialogs.show(

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/dialogs.h"
-#include "skins/launcher.h"
+#include "core/launcher.h"
 
 namespace vq {
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "core/ini_store.h"
+#include "core/launcher.h"
 #include "engine/connection_source.h"
 #include "engine/engine.h"
 #include "engine/main_state.h"
 #include "fuzz_support.h"
 #include "records/record_store.h"
-#include "shell/program_starter.h"
 #include "shell/sha256.h"
 #include "shell/transfer.h"
 #include "shell/updater.h"
@@ -64,7 +64,7 @@ public:
     }
 };
 
-class Starter final : public vq::ProgramStarter {
+class Starter final : public vq::Launcher {
 public:
     std::vector<std::string> started;
     bool start(const std::string& program, const std::vector<std::string>&) override {

@@ -54,7 +54,7 @@ public:
     }
 };
 
-class FakeStarter final : public ProgramStarter {
+class FakeStarter final : public Launcher {
 public:
     bool works = true;
     std::vector<std::pair<std::string, std::vector<std::string>>> started;

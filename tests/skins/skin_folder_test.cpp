@@ -88,7 +88,7 @@ class FakeLauncher final : public Launcher {
 public:
     std::vector<std::string> tried;
     std::vector<std::string> startable;
-    bool start(const std::string& path) override {
+    bool start(const std::string& path, const std::vector<std::string>&) override {
         tried.push_back(path);
         return std::find(startable.begin(), startable.end(), path) != startable.end();
     }

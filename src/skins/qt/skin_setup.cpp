@@ -1,20 +1,17 @@
 #include "skins/qt/skin_setup.h"
 
 #include <QCoreApplication>
-#include <cstdlib>
-#include <memory>
 
 #include "engine/engine.h"
 #include "plans/main_window.h"
 #include "records/records_window.h"
 #include "skins/qt/face.h"
-#include "skins/qt/process_launcher.h"
 #include "skins/qt/skin_chooser.h"
 
 namespace vq {
 
 void installSkins(Engine& engine, MainWindow& mainWindow, RecordsWindow& recordsWindow, Dialogs& dialogs,
-                  const SkinPlaces& places) {
+                  Launcher& launcher, std::function<void()> endNow, const SkinPlaces& places) {
     // The records window exists already: its set-up takes its face now.
     applyRecordsFace(&recordsWindow, places);
 
@@ -27,19 +24,18 @@ void installSkins(Engine& engine, MainWindow& mainWindow, RecordsWindow& records
             });
     };
 
-    auto launcher = std::make_shared<ProcessLauncher>();
     QObject::connect(&mainWindow, &MainWindow::skinRequested, &mainWindow,
-                     [&mainWindow, &dialogs, places, launcher] {
+                     [&mainWindow, &dialogs, &launcher, endNow, places] {
                          mainWindow.hide();
                          auto* chooser = new SkinChooser(SkinChooser::Deps{
                              places.optionIni,
                              places.programFolder,
                              QCoreApplication::applicationFilePath().toStdString(),
                              dialogs,
-                             *launcher,
+                             launcher,
                              // A new instance is running with the new skin: this one ends at once, without
                              // the steps of a normal exit.
-                             [] { std::quick_exit(0); },
+                             endNow,
                              [&mainWindow] { mainWindow.show(); },
                          });
                          chooser->show();

@@ -26,7 +26,7 @@ const QString kServers = QString::fromStdString(
     (std::filesystem::path(__FILE__).parent_path().parent_path() / "servers" / "loopback_servers.py")
         .string());
 
-class RecordingStarter final : public ProgramStarter {
+class RecordingStarter final : public Launcher {
 public:
     std::vector<std::pair<std::string, std::vector<std::string>>> started;
     bool start(const std::string& program, const std::vector<std::string>& arguments) override {

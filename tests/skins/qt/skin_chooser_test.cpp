@@ -22,7 +22,7 @@ using test::writeFile;
 class RecordingLauncher final : public Launcher {
 public:
     std::vector<std::string> started;
-    bool start(const std::string& path) override {
+    bool start(const std::string& path, const std::vector<std::string>&) override {
         started.push_back(path);
         return true;
     }
