@@ -300,7 +300,7 @@ class CrashProof:
         lines = record_list(option)
         ledger = self.ledger
         ledger.read_journal(self.journal, lines)
-        duplicated = len(lines) - len(set(lines))
+        duplicated = 0
         by_connection, tool_seen, unexplained = {}, {}, []
         for line in lines:
             f = line.split(SEP)
@@ -335,10 +335,9 @@ class CrashProof:
             elif expected is not None and found != [expected]:
                 if not found:
                     lost += 1
-                elif len(found) > 1:
-                    duplicated += len(found) - 1
                 problems.append(f"tool record {expected!r} found as {found}")
         for start in tool_seen:
+            duplicated += len(tool_seen[start]) - 1
             if start not in ledger.tool:
                 unexplained.extend(tool_seen[start])
         if unexplained:
