@@ -83,10 +83,13 @@ int main(int argc, char** argv) {
             mainWindowView->activateWindow();
         }
     };
-    vq::TrayMenu tray(state, {showMainWindow, vq::endProgramNow});
+    const vq::Engine* engineView = nullptr;  // set once the engine exists
+    vq::TrayMenu tray(state, {showMainWindow, vq::endProgramNow,
+                              [&engineView] { return engineView && engineView->closedConnectionPending(); }});
     vq::QtUpdateCheck updateCheck({updater, state, dialogs, launcher, vq::endProgramNow});
     vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck},
                       dataFolder);
+    engineView = &engine;
     vq::PlanActions plans(state, records, dialogs, clock);
     vq::RecordEditor recordEditor(records, engine, dialogs, optionPath);
     engine.hooks().repsup = [&plans] { plans.repsup(); };

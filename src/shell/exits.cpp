@@ -7,7 +7,9 @@
 
 namespace vq {
 
-bool writeExitState(const MainState& state) {
+bool writeExitState(const MainState& state, bool endedConnectionUnstored) {
+    if (endedConnectionUnstored)
+        return false;
     const bool flagWritten = ecrireini("plantage", "ouinon", "1", state.chemintempo);
     const bool planWritten = ecrireini("Typeconex", "Forfait", state.planName, state.cheminoption);
     return flagWritten && planWritten;

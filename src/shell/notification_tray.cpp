@@ -166,7 +166,7 @@ void TrayMenu::openAboutBox() {
 }
 
 void TrayMenu::quit() {
-    writeExitState(m_state);
+    writeExitState(m_state, m_actions.endedConnectionUnstored && m_actions.endedConnectionUnstored());
     m_icon->hide();
     if (m_actions.endProgram) {
         m_actions.endProgram();

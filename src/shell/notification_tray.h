@@ -25,6 +25,7 @@ public:
     struct Actions {
         std::function<void()> showMainWindow;  // loads if needed, shows and raises the main window
         std::function<void()> endProgram;      // ends the process at once, running no further handler
+        std::function<bool()> endedConnectionUnstored;  // an ended connection still waits to be stored
     };
     TrayMenu(const MainState& state, Actions actions, QWidget* parent = nullptr);
     ~TrayMenu() override;

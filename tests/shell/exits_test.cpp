@@ -48,5 +48,21 @@ TEST(Exits, CreatesMissingFilesAndReportsAFailedWriteAfterTryingBoth) {
     EXPECT_EQ(lireini("Typeconex", "Forfait", state.cheminoption), "Maison");
 }
 
+TEST(Exits, AnEndedConnectionNotYetStoredIsLeftForTheNextStart) {
+    test::TempDir dir;
+    MainState state = stateIn(dir);
+    const std::string tempo = "[plantage]\nouinon=2\ntempspassé=00:10:00\nheuredep=20:00:00\n";
+    const std::string option = "[Typeconex]\nForfait=Maison\n";
+    test::writeFile(state.chemintempo, tempo);
+    test::writeFile(state.cheminoption, option);
+    state.planName = "Soir";
+
+    EXPECT_FALSE(writeExitState(state, true));
+
+    // The state file still says a connection is to be stored, under the plan it was counted for.
+    EXPECT_EQ(test::readFile(state.chemintempo), tempo);
+    EXPECT_EQ(test::readFile(state.cheminoption), option);
+}
+
 }  // namespace
 }  // namespace vq
