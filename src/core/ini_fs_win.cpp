@@ -107,8 +107,19 @@ bool replaceFile(const std::string& dir, const std::string& name, const std::str
     }
     ok = ok && FlushFileBuffers(h) && !simulateFullDisk;
     CloseHandle(h);
-    if (!ok || !MoveFileExW(temp.c_str(), wide(target).c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A reader, an indexer or a virus scanner holding the old file for a moment makes the
+    // replacement fail with a sharing error: try again briefly before giving up.
+    bool moved = false;
+    for (int attempt = 0; ok && !moved && attempt < 10; ++attempt) {
+        moved = MoveFileExW(temp.c_str(), wide(target).c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        const DWORD error = moved ? ERROR_SUCCESS : GetLastError();
+        if (!moved && error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+            break;
+        if (!moved)
+            Sleep(20);
+    }
+    if (!ok || !moved) {
         DeleteFileW(temp.c_str());
         return false;
     }
