@@ -6,7 +6,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../../.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-g++ -std=c++20 -O1 -fPIC "$here/draw_skins.cpp" -o "$work/draw_skins" $(pkg-config --cflags --libs Qt6Gui)
+g++ -std=c++20 -O1 -fPIC "$here/draw_skins_qt.cpp" -o "$work/draw_skins" $(pkg-config --cflags --libs Qt6Gui)
 "$work/draw_skins" "$work/out"
 for skin in "$work/out"/*; do
     name="$(basename "$skin")"
