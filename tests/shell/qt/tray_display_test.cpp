@@ -49,7 +49,8 @@ TEST(TrayOnDisplay, DISABLED_Child) {
                               ++shown;
                               mainWindow.showNormal();
                           },
-                          [] {}});
+                          [] {},
+                          {}});
     if (expectTray) {
         ASSERT_TRUE(waitFor([&] { return tray.notificationAreaAvailable(); }, 10000));
     } else {

@@ -43,7 +43,8 @@ protected:
                                                                        ++shown;
                                                                        mainWindow.show();
                                                                    },
-                                                                   [this] { ++ended; }});
+                                                                   [this] { ++ended; },
+                                                                   {}});
     }
     QAction* entry(const char* name) { return tray->menu()->findChild<QAction*>(QString::fromUtf8(name)); }
 };
