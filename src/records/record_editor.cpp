@@ -137,17 +137,8 @@ bool RecordEditor::add(RecordsRows& rows) {
 
     const std::string plan = rows.addPlan;
     const std::string d = rows.addDuration;
-    const std::string avf = total(plan, "avf");
-    const std::string temps = total(plan, "temps");
-    rows.newMonthTotal = ajoutemps(temps, d);
-    setTotal(plan, "temps", rows.newMonthTotal);
-    if (avf != kZero) {
-        rows.newAllowanceLeft = allowanceLeftAfter(avf, d);
-        setTotal(plan, "avf", rows.newAllowanceLeft);
-    }
-    const double prixRead = amountDue(plan);
-    if (avf == kZero)
-        setAmountDue(plan, prixRead + connectionPrice(d), true);
+    // An add goes by the stored allowance left, not by the main window's allowance test.
+    const double prixRead = countIn(rows, plan, d, total(plan, "avf") != kZero);
     rows.addStartTime.clear();
     rows.addDate.clear();
     rows.addDuration.clear();
@@ -181,17 +172,7 @@ bool RecordEditor::modify(RecordsRows& rows) {
     const std::string plan = rows.editPlan;
     const std::string d = rows.editDuration;
     m_main.selectPlan(plan);
-    const std::string avf = total(plan, "avf");
-    const std::string temps = total(plan, "temps");
-    rows.newMonthTotal = ajoutemps(temps, d);
-    setTotal(plan, "temps", rows.newMonthTotal);
-    if (allowanceTest()) {
-        rows.newAllowanceLeft = allowanceLeftAfter(avf, d);
-        setTotal(plan, "avf", rows.newAllowanceLeft);
-    }
-    const double prixRead = amountDue(plan);
-    if (!allowanceTest())
-        setAmountDue(plan, prixRead + connectionPrice(d), true);
+    const double prixRead = countIn(rows, plan, d, allowanceTest());
 
     refreshMainWindow();
     rows.editRowEnabled = false;
@@ -217,6 +198,24 @@ bool RecordEditor::remove(RecordsRows& rows) {
     // The selection moves to the record that took the removed one's place (or the new last one).
     select(rows, std::min(position, m_store.count() - 1));
     return true;
+}
+
+// Counts a record of duration `d` into the totals of `plan`: the month total grows, and the allowance
+// left falls while `allowanceMoves`, else the amount due grows. Returns the amount due read before.
+double RecordEditor::countIn(RecordsRows& rows, const std::string& plan, const std::string& d,
+                             bool allowanceMoves) {
+    const std::string avf = total(plan, "avf");
+    const std::string temps = total(plan, "temps");
+    rows.newMonthTotal = ajoutemps(temps, d);
+    setTotal(plan, "temps", rows.newMonthTotal);
+    if (allowanceMoves) {
+        rows.newAllowanceLeft = allowanceLeftAfter(avf, d);
+        setTotal(plan, "avf", rows.newAllowanceLeft);
+    }
+    const double prixRead = amountDue(plan);
+    if (!allowanceMoves)
+        setAmountDue(plan, prixRead + connectionPrice(d), true);
+    return prixRead;
 }
 
 // Takes a record of duration `d` back out of the totals of `plan`: the month total falls, and the

@@ -80,6 +80,7 @@ private:
     double amountDue(const std::string& plan) const;
     // Writes a plan's new amount due, and shows it on the main window when `show` is set.
     void setAmountDue(const std::string& plan, double amount, bool show);
+    double countIn(RecordsRows& rows, const std::string& plan, const std::string& d, bool allowanceMoves);
     void takeBack(RecordsRows& rows, const std::string& plan, const std::string& d, bool showAmount);
     void overageCheck(const RecordsRows& rows, double prixRead);
     bool lineLongEnough(const std::string& line);
