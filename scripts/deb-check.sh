@@ -53,7 +53,7 @@ home="$work/home"; mkdir -p "$home"; chown "$user" "$home"; chmod 755 "$work"
 display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
 sleep 1
-setsid "${as[@]}" env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$display" LANG=C.UTF-8 \
+setsid "${as[@]}" env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$display" LANG=fr_FR.UTF-8 \
   DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent dbus-run-session -- /usr/bin/Varlotte >"$work/out.txt" 2>&1 & app=$!
 sleep 5
 kill -0 "$app" 2>/dev/null || { cat "$work/out.txt"; fail "the program ended by itself"; }

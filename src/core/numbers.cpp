@@ -1,7 +1,7 @@
 #include "core/numbers.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <locale>
 
 namespace vq {
@@ -21,8 +21,11 @@ std::optional<double> parseDecimal(std::string_view text) {
     std::string_view s = trimBlanks(text);
     std::string normal;
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-        normal += s[i++];
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
+        if (s[i] == '-')
+            normal += '-';
+        ++i;
+    }
     bool digits = false, separator = false;
     for (; i < s.size(); ++i) {
         char c = s[i];
@@ -38,9 +41,12 @@ std::optional<double> parseDecimal(std::string_view text) {
     }
     if (!digits)
         return std::nullopt;
-    // strtod follows the C locale's ".", which the program never changes.
-    double v = std::strtod(normal.c_str(), nullptr);
-    if (!std::isfinite(v))
+    // from_chars reads "." whatever the process's locale says (a French locale would make strtod
+    // stop at the "." and read 0,5 as 0).
+    double v = 0;
+    const char* end = normal.data() + normal.size();
+    auto [ptr, ec] = std::from_chars(normal.data(), end, v, std::chars_format::fixed);
+    if (ec != std::errc() || ptr != end || !std::isfinite(v))
         return std::nullopt;
     return v;
 }
@@ -68,8 +74,11 @@ std::string formatDecimal(double value, char separator) {
     if (value == 0)
         value = 0;  // no "-0"
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    std::string out(buf);
+    // Like "%.15g", but with "." whatever the process's locale says.
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    if (ec != std::errc())
+        return "0";
+    std::string out(buf, ptr);
     for (char& c : out) {
         if (c == '.')
             c = separator;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <string_view>
+
 #include "core/dates.h"
 #include "core/numbers.h"
 
@@ -33,6 +37,42 @@ TEST(Numbers, WritesWithoutFixedDecimalsOrBinaryNoise) {
     // What is written reads back as the same number.
     for (double v : {0.72, 12.345, 1e-3, 98765.4321})
         EXPECT_DOUBLE_EQ(*parseDecimal(formatDecimal(v, ',')), v);
+}
+
+// Qt sets the C library's locale from the user's; on a French system its decimal mark is ",".
+TEST(Numbers, TheCLibrarysLocaleChangesNothing) {
+    const char* french = nullptr;
+    for (const char* name : {"fr_FR.UTF-8", "fr_FR.utf8", "French_France.1252"}) {
+        if (std::setlocale(LC_ALL, name)) {
+            french = name;
+            break;
+        }
+    }
+#ifdef _WIN32
+    if (!french)
+        GTEST_SKIP() << "no French locale here";
+#else
+    ASSERT_NE(french, nullptr) << "the fr_FR.UTF-8 locale is missing (scripts/setup.sh makes it)";
+#endif
+    EXPECT_DOUBLE_EQ(parseDecimal("0,5").value_or(-1), 0.5);
+    EXPECT_DOUBLE_EQ(parseDecimal("1.25").value_or(-1), 1.25);
+    EXPECT_EQ(formatDecimal(1.75, ','), "1,75");
+    EXPECT_EQ(formatDecimal(1.75, '.'), "1.75");
+    EXPECT_EQ(formatDecimal(0.12 + 0.02 * 30, ','), "0,72");
+    std::setlocale(LC_ALL, "C");
+}
+
+// The separator numbers are written with: the user's locale's, and "," under C or POSIX (the
+// program speaks French). The build runs this test under French and under C.UTF-8.
+TEST(Numbers, WrittenSeparatorFollowsTheUsersLocale) {
+    const char* env = std::getenv("LC_ALL");
+    const std::string_view lc = env ? env : "";
+    if (lc.rfind("fr_", 0) == 0 || lc == "C" || lc == "POSIX" || lc.rfind("C.", 0) == 0)
+        EXPECT_EQ(userDecimalSeparator(), ',');
+    else if (lc.rfind("en_", 0) == 0)
+        EXPECT_EQ(userDecimalSeparator(), '.');
+    else
+        GTEST_SKIP() << "LC_ALL=" << lc;
 }
 
 TEST(Dates, TextsArePadded) {

@@ -4,6 +4,7 @@
   close    connect for a few seconds, disconnect: one record, totals grown by its length
   crash    connect, kill -9, restart: the connection recorded once with the last totals
   metered  a metered connection named after a saved plan selects that plan and counts under it
+  price    a plan without allowance prices its decimal first-minute price in the locale's own format
 """
 
 import os
@@ -111,7 +112,28 @@ def scenario_metered(s):
     check(opt["dernc maison"]["temps"] == "01:00:00", f"Maison temps changed: {opt['dernc maison']}")
 
 
-SCENARIOS = {"close": scenario_close, "crash": scenario_crash, "metered": scenario_metered}
+def scenario_price(s):
+    # Priced from the first second: 0,5 for the first minute on top of the 1,25 already due.
+    option = dict(MAISON)
+    option["Typeconex"] = {"Forfait": "Mobile", "Version": "0"}
+    option["Forfaits"] = dict(MAISON["Forfaits"], Mobile="/1/0,5/0,25/0/0/00/00:00:00/00:00:00")
+    option["Dernc Mobile"] = {"temps": "00:00:00", "avf": "00:00:00", "prix": "1,25", "forfaitdep": "1"}
+    s.write_option(option)
+    s.launch()
+    s.connect(name="Box")
+    counted_for(s, 2)
+    s.disconnect()
+    wait_for("the connection to close", lambda: s.tempo().get("ouinon") == "1")
+    lines, _ = records(s)
+    check(len(lines) == 1 and lines[0].endswith(SEP + "Mobile"), f"expected one Mobile record, found {lines}")
+    check(seconds(lines[0].split(SEP)[0]) < 60, f"the connection lasted a minute or more: {lines}")
+    mark = "." if s.locale.startswith("en_") else ","
+    prix = s.option()["dernc mobile"]["prix"]
+    check(prix == f"1{mark}75", f"prix {prix!r} under {s.locale}, expected 1{mark}75")
+
+
+SCENARIOS = {"close": scenario_close, "crash": scenario_crash, "metered": scenario_metered,
+             "price": scenario_price}
 
 
 def main():

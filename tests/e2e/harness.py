@@ -85,6 +85,8 @@ class Session:
         shutil.copy2(binary, self.binary)
         self.procs = []
         self.program = None
+        # The users' own locale unless the test names another (its decimal mark is what counts).
+        self.locale = os.environ.get("VQ_E2E_LOCALE", "fr_FR.UTF-8")
         try:
             self._start()
         except BaseException:
@@ -134,7 +136,8 @@ class Session:
             "XDG_DATA_HOME": os.path.join(home, ".local/share"),
             "XDG_RUNTIME_DIR": self.tmp,
             "QT_QPA_PLATFORM": "xcb",
-            "LC_ALL": "C.UTF-8",
+            "LANG": self.locale,
+            "LC_ALL": self.locale,
         })
         self.env.pop("WAYLAND_DISPLAY", None)
         mock = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--system", "--template", "networkmanager"],
