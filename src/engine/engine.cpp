@@ -5,6 +5,7 @@
 
 #include "core/ini_store.h"
 #include "core/numbers.h"
+#include "plans/day_progress.h"
 
 namespace vq {
 namespace {
@@ -102,6 +103,8 @@ void Engine::loadPlanRecord() {
                               &s.amountDue};
     for (std::size_t i = 0; i < 5 && i < f.size(); ++i)
         *targets[i] = f[i];
+    if (!isDayBoxText(s.payingDay))
+        s.payingDay.clear();  // the day box shows one of its days or nothing
     if (f.size() > 5) {
         // A free-period flag that is not a whole number is skipped like any failing step.
         std::optional<long long> check = parseWhole(f[5]);

@@ -28,6 +28,16 @@ void recojour(std::string_view dayBox, int& jourpayant) {
     }
 }
 
+bool isDayBoxText(std::string_view text) {
+    if (text.empty())
+        return true;
+    for (std::string_view entry : kDayBoxList) {
+        if (entry == text)
+            return true;
+    }
+    return false;
+}
+
 void progressbar(std::string_view temps, std::string_view lcd1, float& maximum, float& value) {
     if (temps.empty() || temps == "00") {
         maximum = 20;

@@ -1,9 +1,16 @@
 #pragma once
 // The day box's weekday number and the allowance progress bar, refreshed by every tick.
 
+#include <array>
 #include <string_view>
 
 namespace vq {
+
+// The day box's list, in its order.
+inline constexpr std::array<std::string_view, 8> kDayBoxList{"Lundi",    "Mardi",  "Mercredi", "Jeudi",
+                                                             "Vendredi", "Samedi", "Dimanche", "La Semaine"};
+// Whether the day box can show `text`: one of its list's entries, or nothing.
+bool isDayBoxText(std::string_view text);
 
 // Sets `jourpayant` to the weekday number of the day box text (Sunday = 1 ... Saturday = 7, 0 for an
 // empty box); "La Semaine" and unknown texts leave it unchanged.

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "plans/day_progress.h"
 #include "plans/key_filters.h"
 #include "plans/qt/key_press_filter.h"
 #include "skins/qt/picture_button.h"
@@ -272,11 +273,11 @@ void MainWindow::buildSettingsPanel() {
     panelCaption(10, QStringLiteral("Payant le :"), 18, row4);
     m_payingDay = new QComboBox(this);
     m_payingDay->setObjectName(QStringLiteral("Text5"));
-    m_payingDay->setEditable(true);
-    m_payingDay->setInsertPolicy(QComboBox::NoInsert);
-    m_payingDay->addItems({QStringLiteral("Lundi"), QStringLiteral("Mardi"), QStringLiteral("Mercredi"),
-                           QStringLiteral("Jeudi"), QStringLiteral("Vendredi"), QStringLiteral("Samedi"),
-                           QStringLiteral("Dimanche"), QStringLiteral("La Semaine")});
+    // Not editable: the box shows one of its list's days or nothing.
+    m_payingDay->setEditable(false);
+    for (std::string_view day : kDayBoxList)
+        m_payingDay->addItem(QString::fromUtf8(day.data(), static_cast<qsizetype>(day.size())));
+    m_payingDay->setCurrentIndex(-1);
     m_payingDay->setGeometry(100, row4, 120, 22);
 
     panelCaption(6, QStringLiteral("Facturation hors forfait :"), 18, row5);
@@ -303,8 +304,6 @@ void MainWindow::buildSettingsPanel() {
     KeyPressFilter::install(m_monthStartDay, &allowanceKeyFilter);
     KeyPressFilter::install(m_allowanceSaved, &allowanceKeyFilter);
     KeyPressFilter::install(m_payingDay, &dayBoxKeyFilter);
-    KeyPressFilter::install(m_payingDay->lineEdit(), &dayBoxKeyFilter);
-    m_payingDay->lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
 }
 
 void MainWindow::buildButtons() {
@@ -434,11 +433,8 @@ void MainWindow::refresh() {
     setIfDifferent(m_freeStart, s.freeStart);
     setIfDifferent(m_freeEnd, s.freeEnd);
     setIfDifferent(m_monthStartDay, s.monthStartDay);
-    if (m_payingDay->currentText() != qs(s.payingDay)) {
-        const int index = m_payingDay->findText(qs(s.payingDay));
-        m_payingDay->setCurrentIndex(index);
-        m_payingDay->setEditText(qs(s.payingDay));
-    }
+    if (m_payingDay->currentText() != qs(s.payingDay))
+        m_payingDay->setCurrentIndex(m_payingDay->findText(qs(s.payingDay)));
     m_freePeriod->setChecked(s.freePeriod == 1);
     applyFreePeriodEnabled();
 

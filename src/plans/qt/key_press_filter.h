@@ -5,13 +5,14 @@
 
 #include <QObject>
 #include <cstdint>
+#include <string_view>
 
 namespace vq {
 
 class KeyPressFilter : public QObject {
     Q_OBJECT
 public:
-    using Filter = std::uint16_t (*)(std::uint16_t);
+    using Filter = std::uint16_t (*)(std::uint16_t, std::string_view);
     // Installs a filter on `widget`; it lives as long as the widget.
     static void install(QObject* widget, Filter filter);
 

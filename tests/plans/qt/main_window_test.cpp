@@ -72,10 +72,29 @@ TEST_F(MainWindowTest, KeyFiltersOnTheSettingsBoxes) {
     EXPECT_EQ(price->text(), ",5");
     EXPECT_EQ(state.firstMinutePrice, ",5");
 
+    // A French keyboard types ","; one separator per box, whichever key typed it.
     auto* minute = child<QLineEdit>("Text6");
     minute->clear();
-    QTest::keyClicks(minute, "0.02");
+    QTest::keyClicks(minute, "0,0.2,");
     EXPECT_EQ(state.minutePrice, "0,02");
+    minute->selectAll();
+    QTest::keyClicks(minute, "1.5");
+    EXPECT_EQ(minute->text(), "1,5");
+
+    // Tab and Shift+Tab leave every filtered box, as in any form.
+    for (const char* name : {"Text3", "Text6", "Text4", "Temps"}) {
+        auto* box = child<QLineEdit>(name);
+        box->setEnabled(true);
+        box->show();
+        box->setFocus();
+        const QString before = box->text();
+        QTest::keyClick(box, Qt::Key_Tab);
+        EXPECT_FALSE(box->hasFocus()) << name << " kept the focus on Tab";
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_FALSE(box->hasFocus()) << name << " kept the focus on Shift+Tab";
+        EXPECT_EQ(box->text(), before) << name;
+    }
 
     auto* day = child<QLineEdit>("Text4");
     day->clear();
@@ -91,13 +110,23 @@ TEST_F(MainWindowTest, KeyFiltersOnTheSettingsBoxes) {
     EXPECT_EQ(state.freePeriod, 1);
     auto* weekday = child<QComboBox>("Text5");
     ASSERT_TRUE(weekday->isEnabled());
+    EXPECT_FALSE(weekday->isEditable());
     weekday->setFocus();
-    QTest::keyClicks(weekday->lineEdit(), "Lundi");
-    QTest::keyClicks(weekday, "x");
+    QTest::keyClicks(weekday, "xLundi");
     EXPECT_EQ(weekday->currentText(), "");
     QTest::keyClick(weekday, Qt::Key_Down);
     EXPECT_EQ(weekday->currentText(), "Lundi");
     EXPECT_EQ(state.payingDay, "Lundi");
+    QTest::keyClick(weekday, Qt::Key_Tab);
+    EXPECT_FALSE(weekday->hasFocus());
+
+    // A hand-edited plan record cannot put another text into the day box.
+    ASSERT_TRUE(ecrireini("Forfaits", "Maison", "Jour férié/1/0,5/0,02/0/1/20", dir.file("option.ini")));
+    engine.setPlanName("Maison");
+    window.refresh();
+    EXPECT_EQ(weekday->currentText(), "");
+    EXPECT_EQ(state.payingDay, "");
+    EXPECT_EQ(state.firstMinutePrice, "0,5");
 }
 
 TEST_F(MainWindowTest, ControlsButtonsAndTheTwoViews) {
