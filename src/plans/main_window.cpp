@@ -14,6 +14,7 @@
 #include "plans/day_progress.h"
 #include "plans/key_filters.h"
 #include "plans/qt/key_press_filter.h"
+#include "records/record_store.h"
 #include "skins/qt/picture_button.h"
 
 namespace vq {
@@ -223,6 +224,8 @@ void MainWindow::buildCounters() {
     m_planBox->setObjectName(QStringLiteral("connect"));
     m_planBox->setEditable(true);
     m_planBox->setInsertPolicy(QComboBox::NoInsert);
+    // Longer names could not end a record that reads back whole.
+    m_planBox->lineEdit()->setMaxLength(static_cast<int>(kMaxPlanNameChars));
     m_planBox->setGeometry(14, 70, 200, 24);
 
     m_connectionState = new QLabel(this);

@@ -37,6 +37,8 @@ std::string planRecord(const MainState& s) {
 std::optional<std::string> planNameRefusal(std::string_view name) {
     if (name.empty())
         return "Indiquez le nom du forfait avant de l'enregistrer.";
+    if (characterCount(name) > kMaxPlanNameChars)
+        return kPlanNameTooLongMessage;
     // A plan name ends every connection record, so it must not hold the record's field separator;
     // it is also a key of "Forfaits" and part of the totals' section name.
     if (name.find(kFieldSeparator) != std::string_view::npos || !iniNamesStorable(kPlansSection, name) ||

@@ -22,16 +22,6 @@ std::string totalsSection(const std::string& plan) {
     return "Dernc " + plan;
 }
 
-// Characters, not bytes: a plan name with accented letters counts each letter once.
-std::size_t characterCount(std::string_view text) {
-    std::size_t n = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80)
-            ++n;
-    }
-    return n;
-}
-
 // A price or amount that is not a number counts as 0.
 double priceText(const std::string& text) {
     double v = parseDecimal(text).value_or(0.0);
@@ -126,7 +116,11 @@ void RecordEditor::openEditRow(RecordsRows& rows) const {
 bool RecordEditor::add(RecordsRows& rows) {
     if (!rows.addConfirmEnabled)
         return false;
-    if (verifhor(rows.addDuration, m_dialogs) == 0)
+    if (m_store.full()) {
+        m_dialogs.show(kFullStoreMessage, kAppTitle, DialogButtons::Ok, DialogIcon::Exclamation);
+        return false;
+    }
+    if (verifhor(rows.addDuration, m_dialogs) == 0 || !fieldsAcceptable(rows.addDate, rows.addPlan))
         return false;
     rows.addConfirmEnabled = false;
     m_main.selectPlan(rows.addPlan);
@@ -157,7 +151,7 @@ bool RecordEditor::modify(RecordsRows& rows) {
     if (rows.selected < 0 || rows.selected >= m_store.count() ||
         m_store.lines()[static_cast<std::size_t>(rows.selected)] != rows.formerLine)
         return false;
-    if (verifhor(rows.editDuration, m_dialogs) == 0)
+    if (verifhor(rows.editDuration, m_dialogs) == 0 || !fieldsAcceptable(rows.editDate, rows.editPlan))
         return false;
     m_main.selectPlan(rows.formerPlan);
     const std::string line =
@@ -191,12 +185,22 @@ bool RecordEditor::remove(RecordsRows& rows) {
     // The figures taken back are the stored record's own, not whatever the open edit row holds.
     auto fields = splitRecordLine(m_store.lines()[static_cast<std::size_t>(position)]);
     if (fields.size() >= 4)
-        takeBack(rows, fields[3], fields[0], fields[3] == m_main.planName());
+        takeBack(rows, fields[3], fields[0], samePlan(fields[3], m_main.planName()));
     m_store.removeAt(position, m_pending);
     m_pending.clear();
     refreshMainWindow();
-    // The selection moves to the record that took the removed one's place (or the new last one).
-    select(rows, std::min(position, m_store.count() - 1));
+    // Nothing is selected afterwards and the edit row is empty and closed, so that a second click
+    // (the second half of a double click) removes nothing more.
+    rows.selected = -1;
+    rows.editDuration.clear();
+    rows.editStartTime.clear();
+    rows.editDate.clear();
+    rows.editPlan.clear();
+    rows.editRowEnabled = false;
+    rows.editConfirmEnabled = false;
+    rows.formerPlan.clear();
+    rows.formerDuration.clear();
+    rows.formerLine.clear();
     return true;
 }
 
@@ -268,8 +272,21 @@ void RecordEditor::overageCheck(const RecordsRows& rows, double prixRead) {
     setTotal(plan, "avf", kZero);
 }
 
+bool RecordEditor::fieldsAcceptable(const std::string& date, const std::string& plan) {
+    const std::optional<Date> d = parseDateText(date);
+    if (!d || dateText(*d) != date) {
+        m_dialogs.show(kIncompleteRecordMessage, kAppTitle, DialogButtons::Ok, DialogIcon::None);
+        return false;
+    }
+    if (characterCount(plan) > kMaxPlanNameChars) {
+        m_dialogs.show(kPlanNameTooLongMessage, kAppTitle, DialogButtons::Ok, DialogIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
 bool RecordEditor::lineLongEnough(const std::string& line) {
-    if (characterCount(line) >= kMinRecordLineLength)
+    if (characterCount(line) >= kMinRecordLineLength && RecordStore::keepsWhole(line))
         return true;
     m_dialogs.show(kIncompleteRecordMessage, kAppTitle, DialogButtons::Ok, DialogIcon::None);
     return false;

@@ -14,6 +14,8 @@
 namespace vq {
 
 inline constexpr const char* kIncompleteRecordMessage = "Veuillez complèter correctement les champs";
+inline constexpr const char* kFullStoreMessage =
+    "La liste des connexions est pleine (32767 connexions) : supprimez-en avant d'en ajouter.";
 // A record line shorter than this (in characters) lacks a field.
 inline constexpr std::size_t kMinRecordLineLength = 60;
 
@@ -83,6 +85,9 @@ private:
     double countIn(RecordsRows& rows, const std::string& plan, const std::string& d, bool allowanceMoves);
     void takeBack(RecordsRows& rows, const std::string& plan, const std::string& d, bool showAmount);
     void overageCheck(const RecordsRows& rows, double prixRead);
+    // A real dd/MM/yyyy date and a plan name short enough for its records to read back whole; says
+    // why not otherwise.
+    bool fieldsAcceptable(const std::string& date, const std::string& plan);
     bool lineLongEnough(const std::string& line);
 
     // Totals set by the running operation, written with its record change in one replacement of

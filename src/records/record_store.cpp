@@ -15,8 +15,15 @@ constexpr const char* kRecordSection = "Enregistrement";
 constexpr const char* kCounterSection = "nbdent";
 constexpr const char* kCounterKey = "n°";
 
-// Keys, the counter and list positions are 16-bit numbers: a store holds at most this many records.
-constexpr int kMaxKey = 32767;
+constexpr int kMaxKey = kMaxRecords;
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
 
 // The counter as the loader uses it: missing, not a number or beyond 16 bits counts as 0; a negative
 // counter reads nothing (-1, so that the next append writes key "0", the first key the loader reads).
@@ -52,6 +59,23 @@ std::string storableLine(const std::string& line) {
 }
 
 }  // namespace
+
+bool samePlan(std::string_view a, std::string_view b) {
+    return trimBlanks(a) == trimBlanks(b);
+}
+
+std::size_t characterCount(std::string_view text) {
+    std::size_t n = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    }
+    return n;
+}
+
+bool RecordStore::keepsWhole(const std::string& line) {
+    return !line.empty() && storableLine(line) == trimBlanks(line);
+}
 
 std::string makeRecordLine(std::string_view duration, std::string_view startTime, std::string_view date,
                            std::string_view plan) {
@@ -170,7 +194,7 @@ bool RecordStore::retirer(std::string_view plan) {
     std::size_t firstRemoved = m_lines.size();
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         auto fields = splitRecordLine(m_lines[i]);
-        if (fields.size() < 4 || fields[3] == plan) {
+        if (fields.size() < 4 || samePlan(fields[3], plan)) {
             firstRemoved = std::min(firstRemoved, i);
             continue;
         }

@@ -10,12 +10,25 @@
 namespace vq {
 
 inline constexpr std::string_view kFieldSeparator = "     |     ";
+// Keys, the counter and list positions are 16-bit numbers: a store holds at most this many records.
+inline constexpr int kMaxRecords = 32767;
+// The longest plan name whose records all read back whole: a value reads back at most 254
+// characters, and the rest of a record takes 60 (a three-digit duration, the start time, the date
+// and three separators).
+inline constexpr std::size_t kMaxPlanNameChars = 194;
+inline constexpr const char* kPlanNameTooLongMessage =
+    "Le nom du forfait est trop long : 194 caractères au plus.";
 
 // The record line: duration, start time, date and plan joined by the field separator.
 std::string makeRecordLine(std::string_view duration, std::string_view startTime, std::string_view date,
                            std::string_view plan);
 // The pieces of a line cut at every separator (a well-formed line has at least four).
 std::vector<std::string> splitRecordLine(std::string_view line);
+// Whether two plan names are the same plan. The files drop the blanks around names and record
+// lines, so "Soir " and "Soir" are stored as one plan and its records read back as "Soir".
+bool samePlan(std::string_view a, std::string_view b);
+// Characters, not bytes: a name with accented letters counts each letter once.
+std::size_t characterCount(std::string_view text);
 
 // A value of another section written in the same replacement of the file as a record change, so
 // that the change and the totals it implies reach the file together or not at all.
@@ -30,6 +43,9 @@ public:
 
     const std::vector<std::string>& lines() const { return m_lines; }
     int count() const { return static_cast<int>(m_lines.size()); }
+    bool full() const { return count() >= kMaxRecords; }
+    // Whether `line` can be stored and read back as it is (not empty, short enough, one line).
+    static bool keepsWhole(const std::string& line);
 
     // Called after every operation, so that the records window can show the new list.
     std::function<void()> changed;

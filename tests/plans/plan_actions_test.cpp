@@ -165,7 +165,8 @@ TEST_F(PlanActionsTest, FailedSaveSaysSoAndKeepsEverything) {
 
 TEST_F(PlanActionsTest, UnstorableNamesAreRefusedBeforeAnythingIsWritten) {
     addRecord("");
-    for (std::string name : {std::string(), std::string("a     |     b"), std::string("[x]\nFoo")}) {
+    for (std::string name :
+         {std::string(), std::string("a     |     b"), std::string("[x]\nFoo"), std::string(195, 'n')}) {
         dialogs.shown.clear();
         state.planName = name;
         EXPECT_FALSE(actions.savePlan()) << name;

@@ -161,9 +161,9 @@ TEST_F(RecordEditorTest, AddRefusesABadDurationOrAShortLine) {
     EXPECT_TRUE(rows.addConfirmEnabled);
     EXPECT_EQ(main.selections, std::vector<std::string>{"Soir"});
 
-    // Two-digit year and a two-letter plan name with an accent: 59 characters, 60 bytes.
+    // A six-character start time and a two-letter plan name with an accent: 59 characters, 60 bytes.
     rows.addDuration = "00:10:00";
-    rows.addDate = "08/12/26";
+    rows.addStartTime = "10h00m";
     rows.addPlan = "Ré";
     EXPECT_FALSE(editor.add(rows));
     ASSERT_EQ(dialogs.shown.size(), 2u);
@@ -193,6 +193,58 @@ TEST_F(RecordEditorTest, AddRefusesABadDurationOrAShortLine) {
     rows.addPlan = "é";
     EXPECT_TRUE(editor.add(rows));
     EXPECT_EQ(store.count(), 1);
+
+    // A date that is not a real dd/MM/yyyy one is refused before anything is counted, as a bad
+    // duration is; so is a plan name too long for its records to read back whole.
+    setTotals("Maison", "10:00:00", "10:00:00", "0");
+    for (const char* date : {"31/02/2026", "bonjour", "1/12/2026", "08/12/2026 10:00"}) {
+        editor.openAddRow(rows, clock);
+        rows.addDuration = "00:10:00";
+        rows.addPlan = "Maison";
+        rows.addDate = date;
+        EXPECT_FALSE(editor.add(rows)) << date;
+        EXPECT_EQ(dialogs.shown.back().text, "Veuillez complèter correctement les champs") << date;
+        EXPECT_TRUE(rows.addConfirmEnabled) << date;
+    }
+    editor.openAddRow(rows, clock);
+    rows.addDuration = "00:10:00";
+    rows.addPlan = std::string(195, 'p');
+    EXPECT_FALSE(editor.add(rows));
+    EXPECT_EQ(dialogs.shown.back().text, kPlanNameTooLongMessage);
+    EXPECT_EQ(get("Maison", "temps"), "10:00:00");
+    EXPECT_EQ(get(std::string(195, 'p'), "temps"), "");
+    EXPECT_EQ(store.count(), 1);
+    // The longest name allowed, even with a three-digit duration, still reads back whole.
+    const std::string longest(kMaxPlanNameChars, 'p');
+    EXPECT_TRUE(RecordStore::keepsWhole(makeRecordLine("100:00:00", "10:00:00", "01/12/2026", longest)));
+    EXPECT_FALSE(
+        RecordStore::keepsWhole(makeRecordLine("100:00:00", "10:00:00", "01/12/2026", longest + "p")));
+    rows.addPlan = longest;
+    EXPECT_TRUE(editor.add(rows));
+    store.load();
+    ASSERT_EQ(store.count(), 2);
+    EXPECT_EQ(splitRecordLine(store.lines()[1]).back(), longest);
+}
+
+TEST_F(RecordEditorTest, AFullStoreTakesNoRecordAndKeepsTheTotals) {
+    std::string text =
+        "[Dernc Maison]\ntemps=05:00:00\navf=15:00:00\nprix=0\n[nbdent]\nn°=32767\n[Enregistrement]\n";
+    for (int k = 1; k <= 32767; ++k)
+        text += std::to_string(k) + "=" + makeRecordLine("00:01:00", "10:00:00", "01/12/2026", "Soir") + "\n";
+    test::writeFile(option, text);
+    store.load();
+    main.selectPlan("Maison");
+    editor.refreshMainWindow();
+    editor.openAddRow(rows, clock);
+    rows.addDuration = "01:00:00";
+    EXPECT_FALSE(editor.add(rows));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, kFullStoreMessage);
+    EXPECT_EQ(store.count(), 32767);
+    EXPECT_EQ(get("Maison", "temps"), "05:00:00");
+    EXPECT_EQ(get("Maison", "avf"), "15:00:00");
+    EXPECT_EQ(main.lcd1(), "05:00:00");
+    EXPECT_EQ(main.lcd2(), "15:00:00");
 }
 
 TEST_F(RecordEditorTest, PricesThatAreNotNumbersCountAsZero) {
@@ -314,7 +366,7 @@ TEST_F(RecordEditorTest, ModifyOnlyTakesBackTheRecordItReplaces) {
     main.selectPlan("Soir");
     rows.editDuration = "00:10:00";
     rows.editPlan = "";
-    rows.editDate = "1/1/2026";
+    rows.editStartTime = "10:00";
     EXPECT_FALSE(editor.modify(rows));
     EXPECT_EQ(dialogs.shown.back().text, kIncompleteRecordMessage);
     EXPECT_EQ(main.planName(), "Maison");
@@ -342,9 +394,12 @@ TEST_F(RecordEditorTest, RemovesWithTheShownPlansAllowance) {
     EXPECT_EQ(main.lcd2(), "16:00:00");
     EXPECT_EQ(store.count(), 2);
     EXPECT_EQ(fileKey(0), store.lines()[0]);
-    // The next record takes the selection and fills the edit row.
-    EXPECT_EQ(rows.selected, 0);
-    EXPECT_EQ(rows.editDuration, "00:30:00");
+    // Nothing is selected afterwards, so a second click removes nothing.
+    EXPECT_EQ(rows.selected, -1);
+    EXPECT_EQ(rows.editDuration, "");
+    EXPECT_FALSE(editor.remove(rows));
+    EXPECT_EQ(store.count(), 2);
+    editor.select(rows, 0);
 
     // The shown plan's allowance is used up: the record's own plan has its amount lowered, and the
     // main window keeps showing its own plan's amount.
@@ -362,7 +417,7 @@ TEST_F(RecordEditorTest, RemovesWithTheShownPlansAllowance) {
     EXPECT_EQ(main.lcd1(), "12:00:00");
 
     // Removing the last record leaves no selection.
-    EXPECT_EQ(rows.selected, 0);
+    editor.select(rows, 0);
     ASSERT_TRUE(editor.remove(rows));
     EXPECT_EQ(store.count(), 0);
     EXPECT_EQ(rows.selected, -1);

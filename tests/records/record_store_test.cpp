@@ -98,6 +98,11 @@ TEST_F(RecordStoreTest, RetirerRemovesOnePlanAndMalformedLinesThenRewrites) {
     EXPECT_EQ(key(7), longer);
     EXPECT_EQ(reloaded(), store.lines());
 
+    // The files drop the blanks around a plan name, so "B " is plan "B" and clears its records.
+    ASSERT_TRUE(store.retirer("B "));
+    EXPECT_EQ(store.lines(), (Lines{longer}));
+    ASSERT_TRUE(store.append(b));
+
     // The worked sequence's last step: A, C, E with A and E of one plan leaves C under "0".
     ASSERT_TRUE(store.retirer("AB"));
     ASSERT_TRUE(store.retirer("B"));
