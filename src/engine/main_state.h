@@ -13,15 +13,15 @@ struct MainState {
     std::vector<std::string> profiles;
 
     // Counters.
-    std::string lcd1;            // `LCD1`, the plan's month total
-    std::string lcd2;            // `LCD2`, the plan's allowance left
-    std::string tmpstotal;       // working copy of the month total
-    std::string duree;           // `Durée`, length of the counted connection
-    std::string label1_0;        // `Label1(0)`, the same length as shown
-    std::string label7;          // `Label7`, copy of label1_0
-    std::string connectionDate;  // `Label15`, date the counted connection began
-    std::string connectionTime;  // `Label16`, clock time it began
-    std::string connectionText;  // `Connection`: "Connecté" or "Non connecté"
+    std::string lcd1;                // `LCD1`, the plan's month total
+    std::string lcd2;                // `LCD2`, the plan's allowance left
+    std::string tmpstotal;           // working copy of the month total
+    std::string duree = "00:00:00";  // `Durée`, length of the counted connection
+    std::string label1_0;            // `Label1(0)`, the same length as shown
+    std::string label7;              // `Label7`, copy of label1_0
+    std::string connectionDate;      // `Label15`, date the counted connection began
+    std::string connectionTime;      // `Label16`, clock time it began
+    std::string connectionText;      // `Connection`: "Connecté" or "Non connecté"
 
     // Plan fields (the settings panel).
     std::string temps = "0";             // `Temps`, allowance as saved (hidden)

@@ -55,6 +55,7 @@ void Engine::timer2Tick() {
         // The connection selected a plan that has no totals yet: there is nothing to count against,
         // and computing with its empty totals would store nonsense.
         if (s.lcd1.empty() || s.lcd2.empty()) {
+            s.connectionText = "Connecté";
             notify();
             return;
         }

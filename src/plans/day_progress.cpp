@@ -50,8 +50,10 @@ void progressbar(std::string_view temps, std::string_view lcd1, float& maximum, 
         if (value > maximum)
             value = maximum;
     }
-    if (std::optional<double> v = parseDecimal(lcd1.substr(0, 2)); v && *v >= 0 && *v <= maximum)
-        value = static_cast<float>(*v);
+    // The month total's hours (three digits from 100 hours on); beyond the allowance the bar is full.
+    const std::size_t hourDigits = lcd1.size() > 3 && lcd1[3] == ':' ? 3 : 2;
+    if (std::optional<double> v = parseDecimal(lcd1.substr(0, hourDigits)); v && *v >= 0)
+        value = static_cast<float>(*v) > maximum ? maximum : static_cast<float>(*v);
 }
 
 }  // namespace vq

@@ -44,7 +44,7 @@ TEST_F(StartUpTest, LoadsTheLastPlanAndArmsTheTick) {
     EXPECT_EQ(tmp("ouinon"), "1");
     EXPECT_EQ(opt("Typeconex", "Date"), "08/12/2026 09:15:00");  // date and time of this start
     ASSERT_EQ(tray.tips.size(), 1u);
-    EXPECT_EQ(tray.tips[0], "TT: 12:30:00 | T:  | TR: 07:30:00");
+    EXPECT_EQ(tray.tips[0], "TT: 12:30:00 | T: 00:00:00 | TR: 07:30:00");
 }
 
 TEST_F(StartUpTest, ShortRecordsUsedUpPlansAndOddVersions) {
@@ -145,19 +145,22 @@ TEST(DayProgressTest, ProgressBarFromAllowanceAndMonthTotal) {
     progressbar("20", "07:45:10", max, value);
     EXPECT_EQ(max, 20);
     EXPECT_EQ(value, 7);
-    progressbar("20", "20:00:01", max, value);
+    progressbar("20", "03:00:00", max, value);
+    progressbar("20", "21:10:00", max, value);  // beyond the allowance: a full bar
     EXPECT_EQ(value, 20);
-    progressbar("20", "21:10:00", max, value);  // above the maximum: refused
+    progressbar("20", "20:00:01", max, value);
     EXPECT_EQ(value, 20);
     progressbar("00", "05:00:00", max, value);
     EXPECT_EQ(max, 20);
     EXPECT_EQ(value, 20);
-    progressbar("150", "123:00:00", max, value);  // three hour digits read as their first two
+    progressbar("150", "123:00:00", max, value);  // three hour digits
     EXPECT_EQ(max, 150);
-    EXPECT_EQ(value, 12);
+    EXPECT_EQ(value, 123);
+    progressbar("100", "120:30:00", max, value);
+    EXPECT_EQ(value, 100);
     progressbar("abc", "", max, value);  // unreadable: both kept
-    EXPECT_EQ(max, 150);
-    EXPECT_EQ(value, 12);
+    EXPECT_EQ(max, 100);
+    EXPECT_EQ(value, 100);
     progressbar("10", "05:00:00", max, value);  // a lower maximum never leaves the value above it
     EXPECT_EQ(max, 10);
     EXPECT_EQ(value, 5);

@@ -365,6 +365,15 @@ TEST_F(TickTest, PlanWithoutTotalsIsNeverCountedAgainst) {
     run(1);
     EXPECT_EQ(storedRecords().size(), 1u);
     EXPECT_EQ(opt("Dernc Maison", "temps"), "01:00:25");
+    EXPECT_EQ(state.connectionText, "Non connecté");
+    // Whatever plan a new connection's name brings, the state label tells the connection.
+    source.name = "Inconnu";
+    source.connected = true;
+    run(1);
+    EXPECT_EQ(state.connectionText, "Connecté");
+    source.connected = false;
+    source.name = "Maison";
+    run(1);
 
     // First start: no plan at all, the tick does nothing.
     TempDir empty;
