@@ -79,12 +79,27 @@ std::vector<std::string> skinFolders(const std::string& optionIni, const std::st
     if (!chosen.empty()) {
         return {chosen};
     }
-    std::vector<std::string> folders{dataFolder};
+    std::vector<std::string> candidates{dataFolder};
     std::error_code ec;
     if (programFolder != dataFolder && !fs::equivalent(dataFolder, programFolder, ec)) {
-        folders.push_back(programFolder);
+        candidates.push_back(programFolder);
     }
-    return folders;
+    // A skin comes from one folder, never part from each: the first complete one, else the first
+    // holding any of a skin's files.
+    for (const std::string& folder : candidates) {
+        if (isCompleteSkin(folder)) {
+            return {folder};
+        }
+    }
+    for (const std::string& folder : candidates) {
+        for (const char* name : {"fichier1.ini", "fichier2.ini", "image1.gif", "image1.bmp", "image2.gif",
+                                 "image2.bmp", "image3.gif", "image3.bmp", "image4.gif", "image4.bmp"}) {
+            if (findSkinFile(folder, name)) {
+                return {folder};
+            }
+        }
+    }
+    return {dataFolder};
 }
 
 bool isCompleteSkin(const std::string& folder) {

@@ -24,8 +24,10 @@ std::optional<std::string> findSkinFile(const std::string& folder, const std::st
 // The first of `folders` holding `name` (case-blind), as a path.
 std::optional<std::string> findSkinFile(const std::vector<std::string>& folders, const std::string& name);
 
-// The folders searched for the skin's files, in order: the "Dossier" value of section "Typeconex"
-// of `optionIni` when it is not empty, otherwise the data folder, then the program folder.
+// The folder the skin's files are read from (one, so that a skin is never mixed from two): the
+// "Dossier" value of section "Typeconex" of `optionIni` when it is not empty; otherwise the data
+// folder or the program folder, whichever first holds a complete skin, else whichever first holds
+// any file of one, else the data folder.
 std::vector<std::string> skinFolders(const std::string& optionIni, const std::string& dataFolder,
                                      const std::string& programFolder);
 

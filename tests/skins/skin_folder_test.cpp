@@ -65,19 +65,23 @@ TEST(SkinFolder, FileNamesMatchWithoutRegardToCase) {
     EXPECT_FALSE(findSkinFile(dir.path(), "image2.gif"));
 }
 
-TEST(SkinFolder, EmptyDossierMeansDataFolderThenProgramFolder) {
+TEST(SkinFolder, EmptyDossierMeansOneOfDataAndProgramFolderNeverBoth) {
     TempDir data, program, chosen;
     const std::string option = data.file("option.ini");
-    EXPECT_EQ(skinFolders(option, data.path(), program.path()),
-              (std::vector<std::string>{data.path(), program.path()}));
-    EXPECT_EQ(skinFolders(option, data.path(), data.path()), (std::vector<std::string>{data.path()}));
+    const std::vector<std::string> inData{data.path()}, inProgram{program.path()};
+    EXPECT_EQ(skinFolders(option, data.path(), program.path()), inData);
+    EXPECT_EQ(skinFolders(option, data.path(), data.path()), inData);
 
-    touch(program, {"image1.bmp", "image4.gif"});
+    // A stray picture in the data folder does not mix with the program folder's complete skin.
+    touch(program, {"fichier1.ini", "fichier2.ini", "image1.bmp", "image2.gif", "image3.gif", "image4.gif"});
     touch(data, {"image4.gif"});
     const auto folders = skinFolders(option, data.path(), program.path());
-    EXPECT_EQ(findSkinFile(folders, "image4.gif"), data.file("image4.gif"));
-    EXPECT_EQ(findSkinFile(folders, "image1.bmp"), program.file("image1.bmp"));
+    EXPECT_EQ(folders, inProgram);
+    EXPECT_EQ(findSkinFile(folders, "image4.gif"), program.file("image4.gif"));
     EXPECT_FALSE(findSkinFile(folders, "image1.gif"));
+    // Neither complete: the first one that holds any of a skin's files.
+    std::filesystem::remove(program.file("fichier2.ini"));
+    EXPECT_EQ(skinFolders(option, data.path(), program.path()), inData);
 
     writeFile(option, "[Typeconex]\nDossier=" + chosen.path() + "/\n");
     EXPECT_EQ(skinFolders(option, data.path(), program.path()),
