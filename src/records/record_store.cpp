@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/ini_store.h"
+#include "core/ini_text.h"
 #include "core/numbers.h"
 
 namespace vq {
@@ -16,14 +17,6 @@ constexpr const char* kCounterSection = "nbdent";
 constexpr const char* kCounterKey = "n°";
 
 constexpr int kMaxKey = kMaxRecords;
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // The counter as the loader uses it: missing, not a number or beyond 16 bits counts as 0; a negative
 // counter reads nothing (-1, so that the next append writes key "0", the first key the loader reads).
@@ -61,7 +54,7 @@ std::string storableLine(const std::string& line) {
 }  // namespace
 
 bool samePlan(std::string_view a, std::string_view b) {
-    return trimBlanks(a) == trimBlanks(b);
+    return ini::trimBlanks(a) == ini::trimBlanks(b);
 }
 
 std::size_t characterCount(std::string_view text) {
@@ -74,7 +67,7 @@ std::size_t characterCount(std::string_view text) {
 }
 
 bool RecordStore::keepsWhole(const std::string& line) {
-    return !line.empty() && storableLine(line) == trimBlanks(line);
+    return !line.empty() && storableLine(line) == ini::trimBlanks(line);
 }
 
 std::string makeRecordLine(std::string_view duration, std::string_view startTime, std::string_view date,
