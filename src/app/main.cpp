@@ -126,12 +126,12 @@ int main(int argc, char** argv) {
 
     // ---- Start-up -----------------------------------------------------------------------------
     mainWindow.formLoad();
-    // The notification icon; with it the window leaves the task list and closing the last window
-    // does not end the program (only its exits do).
+    // The notification icon; with it the window leaves the task list.
     tray.applyTaskListPolicy(&mainWindow);
     tray.showIcon();
-    if (tray.notificationAreaAvailable())
-        QApplication::setQuitOnLastWindowClosed(false);
+    // Only the program's exits end it, after storing the exit state: a window closed by the window
+    // manager does what its own close button does, and closing the last one ends nothing.
+    QApplication::setQuitOnLastWindowClosed(false);
     mainWindow.show();
     return app.exec();
 }

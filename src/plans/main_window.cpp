@@ -1,6 +1,7 @@
 #include "plans/main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -548,6 +549,13 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (QWindow* handle = windowHandle())
         handle->startSystemMove();
     event->accept();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closed by the window manager (Alt+F4, a task-list entry): put away as "Réduire" does. The
+    // program ends only through its exits, which store the exit state first.
+    event->ignore();
+    emit reduceRequested();
 }
 
 }  // namespace vq

@@ -1,5 +1,6 @@
 #include "shell/about_window.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPalette>
@@ -63,7 +64,7 @@ AboutBox::AboutBox(std::function<void()> showMainWindow, QWidget* parent)
     auto* close = new QPushButton(QStringLiteral("Q"), this);
     close->setObjectName(QStringLiteral("Command1"));
     close->setGeometry(px(120), px(120), px(255), px(255));
-    connect(close, &QPushButton::clicked, this, &AboutBox::closeAndShowMain);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     addLabel(this, "Label3", QStringLiteral("Varlotte Qyr"), 840, 120, 12);
     addLabel(this, "Label4", QStringLiteral("v 3.23"), 2880, 240);
@@ -73,8 +74,9 @@ AboutBox::AboutBox(std::function<void()> showMainWindow, QWidget* parent)
     addLabel(this, "Label5", QString::fromUtf8(kWebSiteShown), 1080, 1320);
 }
 
-void AboutBox::closeAndShowMain() {
-    close();
+void AboutBox::closeEvent(QCloseEvent* event) {
+    // Destroyed once closed (WA_DeleteOnClose); the main window comes back whichever way it closed.
+    event->accept();
     if (m_showMainWindow) {
         m_showMainWindow();
     }

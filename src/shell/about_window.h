@@ -1,6 +1,7 @@
 #pragma once
 // The about box "Concepteur": the program's name, version and author, its web site and the author's
-// address. Its "Q" button destroys it and brings the main window back.
+// address. Its "Q" button destroys it and brings the main window back; so does closing it from the
+// window manager.
 
 #include <QWidget>
 #include <functional>
@@ -10,11 +11,13 @@ namespace vq {
 class AboutBox final : public QWidget {
     Q_OBJECT
 public:
-    // `showMainWindow` runs when the box is closed with its button.
+    // `showMainWindow` runs when the box closes, by its button or by the window manager.
     explicit AboutBox(std::function<void()> showMainWindow, QWidget* parent = nullptr);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
-    void closeAndShowMain();
     std::function<void()> m_showMainWindow;
 };
 

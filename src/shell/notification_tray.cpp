@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QPainter>
@@ -46,6 +49,21 @@ QIcon programIcon() {
     return QIcon(pixmap);
 }
 
+// Asks the session bus what Qt asks it once, when the first notification icon is created, to choose
+// between a D-Bus icon and an embedded one, so that the program reads the icon's clicks as Qt
+// reports them.
+NotificationAreaKind probeNotificationArea() {
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const bool onBus = bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(watcher);
+    bool hostRegistered = false;
+    if (onBus) {
+        QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+        hostRegistered = host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool();
+    }
+    return notificationAreaKind(onBus, hostRegistered);
+}
+
 IconEvent toIconEvent(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
@@ -65,7 +83,7 @@ IconEvent toIconEvent(QSystemTrayIcon::ActivationReason reason) {
 }  // namespace
 
 TrayMenu::TrayMenu(const MainState& state, Actions actions, QWidget* parent)
-    : QWidget(parent), m_state(state), m_actions(std::move(actions)) {
+    : QWidget(parent), m_state(state), m_actions(std::move(actions)), m_guard(probeNotificationArea()) {
     setObjectName(QStringLiteral("Form4"));
     m_menu = new QMenu(QStringLiteral("Menu"), this);
     m_menu->setObjectName(QStringLiteral("menu"));

@@ -1,7 +1,7 @@
 #pragma once
-// The notification icon and its menu window "Form4": the tip with the counters, a double-click that
-// brings the main window back, and the pop-up menu (open, help site, about box, quit). It also holds
-// the program's exits, shared with the main window's quit buttons.
+// The notification icon and its menu window "Form4": the tip with the counters, a double-click (or the
+// activation of a D-Bus icon) that brings the main window back, and the pop-up menu (open, help site,
+// about box, quit). It also holds the program's exits, shared with the main window's quit buttons.
 
 #include <QPointer>
 #include <QWidget>

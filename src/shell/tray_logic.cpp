@@ -2,6 +2,11 @@
 
 namespace vq {
 
+NotificationAreaKind notificationAreaKind(bool watcherOnSessionBus, bool hostRegistered) {
+    return watcherOnSessionBus && hostRegistered ? NotificationAreaKind::StatusNotifier
+                                                 : NotificationAreaKind::XEmbed;
+}
+
 IconAction IconGuard::begin(IconEvent event) {
     if (m_busy) {
         return IconAction::None;
@@ -15,6 +20,11 @@ IconAction IconGuard::begin(IconEvent event) {
             action = IconAction::PopUpMenu;
             break;
         case IconEvent::Trigger:
+            // A single click on an embedded icon does nothing; on a D-Bus icon it is the only way in.
+            if (m_kind == NotificationAreaKind::StatusNotifier) {
+                action = IconAction::ShowMainWindow;
+            }
+            break;
         case IconEvent::MiddleClick:
         case IconEvent::Unknown:
             break;

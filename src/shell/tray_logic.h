@@ -7,10 +7,21 @@ namespace vq {
 enum class IconEvent { Trigger, DoubleClick, Context, MiddleClick, Unknown };
 enum class IconAction { None, ShowMainWindow, PopUpMenu };
 
+// The two kinds of notification area. An X11 one embeds the icon's window and reports single clicks
+// and double-clicks; a D-Bus one (the StatusNotifierItem protocol) reports the user's activation of
+// the icon as a single trigger and never a double-click.
+enum class NotificationAreaKind { XEmbed, StatusNotifier };
+
+// The kind of icon the desktop gets: the D-Bus kind when the session bus has a StatusNotifierWatcher
+// that says a host is registered, the X11 kind otherwise.
+NotificationAreaKind notificationAreaKind(bool watcherOnSessionBus, bool hostRegistered);
+
 // Decides on icon events and keeps a second one from acting while the first one's action (a pop-up
-// menu or a window being shown, both running a nested event loop) has not finished.
+// menu or a window being shown, both running a nested event loop) has not finished. The main window
+// comes back on a double-click, or on the activation of a D-Bus icon, which cannot report one.
 class IconGuard {
 public:
+    explicit IconGuard(NotificationAreaKind kind = NotificationAreaKind::XEmbed) : m_kind(kind) {}
     // The action for `event`; None while an earlier action runs. Every action other than None must
     // be followed by finish() once it has run.
     IconAction begin(IconEvent event);
@@ -18,6 +29,7 @@ public:
     bool busy() const { return m_busy; }
 
 private:
+    NotificationAreaKind m_kind;
     bool m_busy = false;
 };
 

@@ -1,6 +1,6 @@
 """Runs the real program as a user would: under Xvfb, with private system and session buses on which
-python-dbusmock plays NetworkManager, in a program folder of its own (the program keeps its INI files
-next to itself when it can write there)."""
+python-dbusmock plays NetworkManager (and, when asked, a D-Bus notification area), in a program folder
+of its own (the program keeps its INI files next to itself when it can write there)."""
 
 import os
 import shutil
@@ -9,6 +9,14 @@ import subprocess
 import tempfile
 import time
 import uuid
+
+
+WATCHER = "org.kde.StatusNotifierWatcher"
+# Centres of the main window's buttons in the built-in look (400 pixels wide, 26-pixel buttons on the
+# row 114 pixels from the top): "Changer de skin", "A propos...", and "Réduire" left of the quit button.
+SKIN_AT, ABOUT_AT, REDUCE_AT = (142 + 13, 127), (174 + 13, 127), (400 - 14 - 2 * 26 - 6 + 13, 127)
+# Widths that tell the program's top-level windows apart.
+MAIN_WIDTH, ABOUT_WIDTH, CHOOSER_WIDTH = 400, 249, 128
 
 
 class Failure(Exception):
@@ -182,6 +190,76 @@ class Session:
             self.mock.RemoveActiveConnection(self.device, self.active)
             self.active = None
 
+    # ---- the desktop ----------------------------------------------------------------------------
+
+    def status_notifier_watcher(self):
+        """A notification area of the D-Bus kind: a StatusNotifierWatcher on the session bus saying that
+        a host shows the icons. Start it before the program, which looks for it once."""
+        import dbus
+
+        p = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--session", WATCHER, "/StatusNotifierWatcher",
+                              WATCHER], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(p)
+        self.session_bus = dbus.bus.BusConnection(self.session_address)
+        wait_for("the StatusNotifierWatcher", lambda: self.session_bus.name_has_owner(WATCHER))
+        self.watcher = dbus.Interface(self.session_bus.get_object(WATCHER, "/StatusNotifierWatcher"),
+                                      "org.freedesktop.DBus.Mock")
+        self.watcher.AddProperties(WATCHER, {"IsStatusNotifierHostRegistered": dbus.Boolean(True),
+                                             "ProtocolVersion": dbus.Int32(0),
+                                             "RegisteredStatusNotifierItems": dbus.Array([], signature="s")})
+        for method in ("RegisterStatusNotifierItem", "RegisterStatusNotifierHost"):
+            self.watcher.AddMethod(WATCHER, method, "s", "", "")
+
+    def activate_icon(self):
+        """A click on the program's icon, as the D-Bus notification area reports it."""
+        import dbus
+
+        calls = wait_for("the program's icon to register",
+                         lambda: self.watcher.GetMethodCalls("RegisterStatusNotifierItem"))
+        item = str(calls[-1][1][0])
+        name, path = item, "/StatusNotifierItem"
+        if item.startswith("/"):  # an object path on the caller's own connection
+            bus = dbus.Interface(self.session_bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
+                                 "org.freedesktop.DBus")
+            name = next(n for n in bus.ListNames()
+                        if n.startswith(":") and bus.GetConnectionUnixProcessID(n) == self.program.pid)
+            path = item
+        self.session_bus.get_object(name, path).Activate(dbus.Int32(0), dbus.Int32(0),
+                                                          dbus_interface="org.kde.StatusNotifierItem")
+
+    def x(self, *args):
+        return subprocess.run(list(args), env=self.env, capture_output=True, text=True, timeout=10).stdout
+
+    def window(self, pid, width=MAIN_WIDTH):
+        """The program's visible top-level window of that width (the main window by default)."""
+        def found():
+            for wid in self.x("xdotool", "search", "--onlyvisible", "--pid", str(pid)).split():
+                if f"Width: {width}" in self.x("xwininfo", "-id", wid):
+                    return wid
+            return None
+        return wait_for(f"the program's window {width} pixels wide", found)
+
+    def viewable(self, wid):
+        return "IsViewable" in self.x("xwininfo", "-id", wid)
+
+    def click(self, wid, at):
+        self.x("xdotool", "mousemove", "--window", wid, str(at[0]), str(at[1]), "click", "1")
+
+    def close_window(self, wid):
+        """What a window manager sends for Alt+F4 or a title bar's close button."""
+        from Xlib import X, display, protocol
+
+        d = display.Display(self.display)
+        try:
+            window = d.create_resource_object("window", int(wid, 0))
+            message = protocol.event.ClientMessage(
+                window=window, client_type=d.intern_atom("WM_PROTOCOLS"),
+                data=(32, [d.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
+            window.send_event(message, event_mask=X.NoEventMask)
+            d.sync()  # processed before the connection closes
+        finally:
+            d.close()
+
     # ---- the program ----------------------------------------------------------------------------
 
     def option(self):
@@ -203,7 +281,7 @@ class Session:
                                         stderr=subprocess.STDOUT)
         wait_for("the start-up (today's date in option.ini)",
                  lambda: self.option().get("typeconex", {}).get("date")
-                 and self.tempo().get("ouinon") == "1" and self._alive())
+                 and self.tempo().get("ouinon") == "1" and self.running())
         return self.program.pid
 
     def _forget_start_date(self):
@@ -222,7 +300,8 @@ class Session:
         with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
             f.writelines(kept)
 
-    def _alive(self):
+    def running(self):
+        """True, or a failure when the program has ended."""
         if self.program.poll() is not None:
             raise Failure(f"the program ended with status {self.program.returncode}; see {self.log.name}")
         return True

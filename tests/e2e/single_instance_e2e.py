@@ -16,39 +16,18 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Failure, Session, wait_for  # noqa: E402
+from harness import REDUCE_AT, Failure, Session, wait_for  # noqa: E402
 
 MAISON = {
     "Typeconex": {"Forfait": "Maison", "Version": "0"},
     "Forfaits": {"Maison": "/1/0/0/0/0/20/00:00:00/00:00:00"},
     "Dernc Maison": {"temps": "01:00:00", "avf": "19:00:00", "prix": "0", "forfaitdep": "2"},
 }
-# The "Réduire" button of the built-in look: 26-pixel buttons, 14 pixels from the right of the
-# 400-pixel-wide window, left of the quit button, 114 pixels from the top.
-REDUCE_AT = (400 - 14 - 2 * 26 - 6 + 13, 114 + 13)
 
 
 def check(condition, message):
     if not condition:
         raise Failure(message)
-
-
-def x(s, *args):
-    return subprocess.run(list(args), env=s.env, capture_output=True, text=True, timeout=10).stdout
-
-
-def main_window(s, pid):
-    """The program's main window: its visible top-level window of 400 pixels' width."""
-    def found():
-        for wid in x(s, "xdotool", "search", "--onlyvisible", "--pid", str(pid)).split():
-            if "Width: 400" in x(s, "xwininfo", "-id", wid):
-                return wid
-        return None
-    return wait_for("the main window", found)
-
-
-def viewable(s, wid):
-    return "IsViewable" in x(s, "xwininfo", "-id", wid)
 
 
 def files(s):
@@ -79,16 +58,16 @@ def scenario(s):
     s.procs.append(tray)
     s.write_option(MAISON)
     pid = s.launch()
-    wid = main_window(s, pid)
+    wid = s.window(pid)
     time.sleep(1.0)  # the notification icon settles in the area
-    x(s, "xdotool", "mousemove", "--window", wid, str(REDUCE_AT[0]), str(REDUCE_AT[1]), "click", "1")
-    wait_for("the main window to hide", lambda: not viewable(s, wid), timeout=5)
+    s.click(wid, REDUCE_AT)
+    wait_for("the main window to hide", lambda: not s.viewable(wid), timeout=5)
     before = files(s)
 
     status, took, _ = second_copy(s)
     check(status == 0, f"the second copy ended with status {status}")
     check(took < 5, f"the second copy took {took:.1f} s to end")
-    wait_for("the first copy's main window to come back", lambda: viewable(s, wid), timeout=5)
+    wait_for("the first copy's main window to come back", lambda: s.viewable(wid), timeout=5)
     check(s.program.poll() is None, "the first copy ended")
     check(files(s) == before, "the second copy changed the files")
     print(f"second start: status 0 after {took:.1f} s, main window shown again")
@@ -101,7 +80,7 @@ def scenario(s):
     s.program.send_signal(signal.SIGKILL)
     s.program.wait(5)
     s.program = p
-    main_window(s, p.pid)
+    s.window(p.pid)
     check(p.poll() is None, "the new copy did not start once the old one was gone")
     print("restart: the new copy started once the old one had gone")
 

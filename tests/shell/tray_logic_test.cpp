@@ -18,6 +18,17 @@ TEST(IconGuard, OnlyDoubleClickAndContextAct) {
     guard.finish();
 }
 
+TEST(IconGuard, OnADBusNotificationAreaTheActivationBringsTheMainWindowBack) {
+    EXPECT_EQ(notificationAreaKind(true, false), NotificationAreaKind::XEmbed);
+    EXPECT_EQ(notificationAreaKind(false, true), NotificationAreaKind::XEmbed);
+    IconGuard guard(notificationAreaKind(true, true));
+    EXPECT_EQ(guard.begin(IconEvent::Trigger), IconAction::ShowMainWindow);
+    EXPECT_EQ(guard.begin(IconEvent::Trigger), IconAction::None);  // the window is still being shown
+    guard.finish();
+    EXPECT_EQ(guard.begin(IconEvent::MiddleClick), IconAction::None);
+    EXPECT_EQ(guard.begin(IconEvent::Context), IconAction::PopUpMenu);
+}
+
 TEST(IconGuard, IgnoresEventsWhileAnActionRuns) {
     IconGuard guard;
     ASSERT_EQ(guard.begin(IconEvent::Context), IconAction::PopUpMenu);

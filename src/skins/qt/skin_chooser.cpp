@@ -1,5 +1,6 @@
 #include "skins/qt/skin_chooser.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +27,7 @@ SkinChooser::SkinChooser(Deps deps, const QString& startFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_deps(std::move(deps)) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Skins"));
+    setAttribute(Qt::WA_DeleteOnClose);  // discarded once left
     setFixedSize(kWidth, kHeight);
 
     m_drives = new QComboBox(this);
@@ -164,10 +166,14 @@ void SkinChooser::accept() {
 
 void SkinChooser::leave() {
     close();
+}
+
+void SkinChooser::closeEvent(QCloseEvent* event) {
+    // "Sortir" and the window manager's close both leave without change.
+    event->accept();
     if (m_deps.backToMain) {
         m_deps.backToMain();
     }
-    deleteLater();
 }
 
 }  // namespace vq

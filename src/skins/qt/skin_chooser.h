@@ -1,6 +1,7 @@
 #pragma once
 // The skin chooser ("Form3"): browse to a folder, see whether it holds a complete skin, and on "Ok"
-// store it and start the program anew with it; "Sortir" goes back to the main window.
+// store it and start the program anew with it; "Sortir", like closing it from the window manager, goes
+// back to the main window.
 
 #include <QWidget>
 #include <functional>
@@ -26,7 +27,7 @@ public:
         Dialogs& dialogs;
         Launcher& launcher;
         std::function<void()> endNow;      // ends the process at once after a restart
-        std::function<void()> backToMain;  // shows the main window again after "Sortir"
+        std::function<void()> backToMain;  // shows the main window again once the chooser closes
     };
     // The lists open on `startFolder` (the current folder when empty).
     explicit SkinChooser(Deps deps, const QString& startFolder = {}, QWidget* parent = nullptr);
@@ -37,6 +38,9 @@ public:
 
     void accept();  // "Ok"
     void leave();   // "Sortir"
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void fillDrives();
