@@ -1,9 +1,10 @@
-# Installation: the program and its update installer, the desktop entry, the icon and the bundled
-# skins; `cpack` turns the same into a .deb.
+# Installation: the program, its update helper and installer (a private program, under libexec), the
+# desktop entry, the icon and the bundled skins; `cpack` turns the same into a .deb. An installed copy
+# cannot write its folder and so never updates itself: the package manager updates it.
 include(GNUInstallDirs)
 install(TARGETS Varlotte RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET mj)
-  install(TARGETS mj RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS mj RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/varlotte-qyr)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/varlotte-qyr.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -33,11 +33,12 @@ trap cleanup EXIT
 
 echo "== Install"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
-for f in /usr/bin/Varlotte /usr/bin/mj /usr/share/applications/varlotte-qyr.desktop \
+for f in /usr/bin/Varlotte /usr/libexec/varlotte-qyr/mj /usr/share/applications/varlotte-qyr.desktop \
          /usr/share/icons/hicolor/256x256/apps/varlotte-qyr.png /usr/share/icons/hicolor/64x64/apps/varlotte-qyr.png; do
   [ -e "$f" ] || fail "$f is not installed"
   echo "   $f"
 done
+[ ! -e /usr/bin/mj ] || fail "the update installer is in /usr/bin"
 grep -qx "Name=Varlotte Qyr" /usr/share/applications/varlotte-qyr.desktop || fail "desktop entry name"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate /usr/share/applications/varlotte-qyr.desktop
@@ -68,4 +69,5 @@ kill -- "-$app"; wait "$app" 2>/dev/null || true; app=""
 echo "== Purge"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -qq varlotte-qyr >/dev/null
 [ ! -e /usr/bin/Varlotte ] || fail "/usr/bin/Varlotte is still there"
+[ ! -e /usr/libexec/varlotte-qyr ] || fail "/usr/libexec/varlotte-qyr is still there"
 echo "deb check passed"

@@ -157,6 +157,13 @@ lines += ["", "## The running program", "",
           "mapping of its first window on an empty virtual display, median of 9 starts):", "", "```"]
 lines += [l for l in (res + paint).splitlines() if l.strip()]
 lines += ["```", "", "The minimal Qt program:", "", "```"] + [l for l in minimal.splitlines() if l.strip()] + ["```", ""]
+# The hand-written section of measured changes (before and after figures) is kept as it is.
+kept = "\n## Measured changes\n"
+if os.path.exists(out):
+    with open(out) as f:
+        old = f.read()
+    if kept in old:
+        lines += [kept.strip()] + old.split(kept, 1)[1].rstrip("\n").splitlines() + [""]
 with open(out, "w") as f:
     f.write("\n".join(lines))
 print(f"wrote {out}")

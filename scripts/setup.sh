@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config clang-format clang
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
-  libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libcurl4-openssl-dev libssl-dev openssl libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-x11 python3 python3-dbusmock python3-pyftpdlib
   xvfb xdotool x11-utils imagemagick trayer faketime libfaketime
   poppler-utils fonts-dejavu-core

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include "core/clock.h"
 #include "engine/connection_source_dbus.h"
@@ -17,27 +16,21 @@
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"
-#include "shell/curl_transfer.h"
 #include "shell/exits.h"
 #include "shell/notification_tray.h"
 #include "shell/process_launcher_qt.h"
 #include "shell/qt/single_instance.h"
+#include "shell/update_addresses.h"
 #include "shell/update_check_qt.h"
 #include "shell/updater.h"
 #include "skins/qt/skin_setup.h"
 
 namespace {
 
-// True when a file can be created in `folder`.
-bool folderWritable(const QString& folder) {
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("probe-XXXXXX")));
-    return probe.open();
-}
-
 // The program folder when it can be written; else the user's application-data folder (an
 // installed copy under /usr), created when missing.
 QString chooseDataFolder(const QString& programFolder) {
-    if (folderWritable(programFolder))
+    if (vq::folderWritable(programFolder.toStdString()))
         return programFolder;
     const QString appData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(appData);
@@ -66,13 +59,16 @@ int main(int argc, char** argv) {
     vq::MessageBoxDialogs dialogs;
     vq::NetworkManagerSource connectionSource;
     vq::QtReportPrinter printer(dataFolder);
-    vq::CurlTransfer transfer;
     vq::ProcessLauncher launcher;
 
     // ---- Logic --------------------------------------------------------------------------------
     vq::MainState state;
     vq::RecordStore records(optionPath);
-    vq::Updater updater(transfer, vq::defaultUpdateAddresses(), programFolder.toStdString(), dataFolder);
+    // The update helper runs every transfer in its own process; an installed copy (its folder cannot
+    // be written) offers no update.
+    vq::Updater updater(vq::defaultUpdateAddresses(),
+                        programFolder.toStdString() + "/" + vq::kInstallerProgram,
+                        programFolder.toStdString(), dataFolder);
     // The notification icon and the update check, which the engine reports to. Both end the
     // program at once through their exits (no handler runs after the exit state is written).
     QWidget* mainWindowView = nullptr;  // set once the main window exists

@@ -30,6 +30,8 @@ public:
     struct Options {
         long connectTimeoutMs = 0;  // 0: no limit of its own
         long totalTimeoutMs = 0;    // 0: no limit
+        long stallTimeoutMs = 0;    // give up when nothing arrives for this long; 0: no limit
+        long long maxBytes = 0;     // give up when more would arrive; 0: no limit
         std::string user;
         std::string password;
     };
@@ -37,10 +39,11 @@ public:
 
     virtual ~Transfer() = default;
     // Fetches a whole document into `body`. False on any failure (no server, refused, an error
-    // status, a time-out); `body` is then unspecified.
+    // status, a time-out, more than `maxBytes`); `body` is then unspecified.
     virtual bool fetch(const std::string& url, const Options& options, std::string& body) = 0;
     // Downloads a file into `path` (created or replaced), reporting the states it goes through, in
-    // the calling thread. True only when the whole file arrived.
+    // the calling thread. True only when the whole file arrived within the options' limits; on false
+    // the file may hold a part of it.
     virtual bool download(const std::string& url, const Options& options, const std::string& path,
                           const StateSink& onState) = 0;
 };

@@ -4,7 +4,8 @@
 namespace vq {
 
 // The web server publishing the version file, and the file: its first line is the latest version
-// number, its second line the SHA-256 of the published executable.
+// number, its second line the SHA-256 of the published executable, its third the publisher's
+// signature of both.
 inline constexpr const char* kUpdateWebBase = "http://www.varlotte-qyr.fr";
 inline constexpr const char* kVersionDocument = "maj.txt";
 
@@ -25,9 +26,16 @@ inline constexpr const char* kWebSite = "http://www.varlotte-qyr.fr";
 inline constexpr const char* kWebSiteShown = "www.varlotte-qyr.fr";
 inline constexpr const char* kAuthorMail = "ondine@varlotte-qyr.fr";
 
-// Transfer time limits: the version check never waits longer than this.
+// Transfer limits: the version check never waits longer than this nor reads more than a few
+// kilobytes; a download is given up beyond its size or time, or when nothing arrives for a while.
 inline constexpr long kCheckConnectTimeoutMs = 3000;
 inline constexpr long kCheckTotalTimeoutMs = 5000;
+inline constexpr long long kVersionFileMaxBytes = 4096;
 inline constexpr long kDownloadConnectTimeoutMs = 10000;
+inline constexpr long kDownloadTotalTimeoutMs = 15 * 60 * 1000;
+inline constexpr long kDownloadStallTimeoutMs = 60 * 1000;
+inline constexpr long long kDownloadMaxBytes = 64LL * 1024 * 1024;
+// What the program adds to a transfer's own limit before it ends an update helper that overran it.
+inline constexpr long kHelperGraceMs = 3000;
 
 }  // namespace vq

@@ -3,33 +3,30 @@
 namespace vq {
 
 QtUpdateCheck::QtUpdateCheck(UpdateWindow::Deps deps, QObject* parent)
-    : QObject(parent), m_deps(std::move(deps)) {}
+    : QObject(parent), m_deps(std::move(deps)) {
+    connect(&m_helper, &HelperProcess::lineRead, this, [this](const std::string& line) {
+        const HelperLine read = readHelperLine(line);
+        if (read.kind == HelperLine::Kind::Offer) {
+            m_answer = read.offer;
+        }
+    });
+    connect(&m_helper, &HelperProcess::finished, this,
+            [this](bool succeeded) { versionFetched(succeeded ? m_answer : std::nullopt); });
+}
 
 QtUpdateCheck::~QtUpdateCheck() {
-    if (m_worker.joinable()) {
-        m_worker.join();  // bounded by the check's time limit
-    }
     delete m_window;
 }
 
 void QtUpdateCheck::connectionOpened(int installedVersion) {
-    if (installedVersion == 0 || m_running) {
+    if (installedVersion == 0 || m_helper.running() || !m_deps.updater.updatesAllowed()) {
         return;
     }
-    if (m_worker.joinable()) {
-        m_worker.join();  // the previous check has already delivered its answer
-    }
-    m_running = true;
-    Updater& updater = m_deps.updater;
-    m_worker = std::thread([this, &updater] {
-        std::optional<VersionFile> file = updater.fetchVersionFile();
-        QMetaObject::invokeMethod(
-            this, [this, file] { versionFetched(file); }, Qt::QueuedConnection);
-    });
+    m_answer.reset();
+    m_helper.start(m_deps.updater.helper(), m_deps.updater.checkArguments(), Updater::checkDeadlineMs());
 }
 
-void QtUpdateCheck::versionFetched(std::optional<VersionFile> file) {
-    m_running = false;
+void QtUpdateCheck::versionFetched(const std::optional<VersionFile>& file) {
     bool offered = false;
     if (file) {
         m_deps.state.fetchedVersion = file->versionText;

@@ -1,14 +1,14 @@
 #pragma once
-// The update check run when a counted connection opens: the version file is fetched on a worker
-// thread within a short time limit, and the answer comes back to the UI thread, which shows the
-// update window when a newer version is offered. The UI thread never waits for the network.
+// The update check run when a counted connection opens: the update helper fetches and checks the
+// version file within a short time limit, and its answer comes back to the UI thread, which shows
+// the update window when a newer version is offered. The UI thread never waits for the network.
 
 #include <QObject>
 #include <QPointer>
-#include <atomic>
-#include <thread>
+#include <optional>
 
 #include "engine/ports.h"
+#include "shell/update_helper_qt.h"
 #include "shell/update_window.h"
 
 namespace vq {
@@ -19,6 +19,7 @@ public:
     explicit QtUpdateCheck(UpdateWindow::Deps deps, QObject* parent = nullptr);
     ~QtUpdateCheck() override;
 
+    // Checks unless checks are off, one is running, or the copy is installed (no updates at all).
     void connectionOpened(int installedVersion) override;
     UpdateWindow* window() const { return m_window; }
 
@@ -27,12 +28,12 @@ signals:
     void checked(bool offered);
 
 private:
-    void versionFetched(std::optional<VersionFile> file);
+    void versionFetched(const std::optional<VersionFile>& file);
 
     UpdateWindow::Deps m_deps;
     QPointer<UpdateWindow> m_window;
-    std::thread m_worker;
-    std::atomic<bool> m_running{false};
+    HelperProcess m_helper;
+    std::optional<VersionFile> m_answer;
 };
 
 }  // namespace vq

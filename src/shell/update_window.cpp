@@ -46,15 +46,24 @@ UpdateWindow::UpdateWindow(Deps deps, QWidget* parent)
 
     connect(m_update, &QPushButton::clicked, this, &UpdateWindow::startUpdate);
     connect(m_decline, &QPushButton::clicked, this, &UpdateWindow::declineForever);
+    connect(&m_helper, &HelperProcess::lineRead, this, [this](const std::string& line) {
+        const HelperLine read = readHelperLine(line);
+        if (read.kind == HelperLine::Kind::State) {
+            showState(read.state);
+        } else if (read.kind == HelperLine::Kind::Verified) {
+            m_verified = true;
+        }
+    });
+    connect(&m_helper, &HelperProcess::finished, this, [this](bool succeeded) {
+        downloadFinished(m_deps.updater.downloadEnded(succeeded && m_verified));
+    });
 }
 
 UpdateWindow::~UpdateWindow() {
-    joinWorker();
-}
-
-void UpdateWindow::joinWorker() {
-    if (m_worker.joinable()) {
-        m_worker.join();
+    if (m_downloading) {
+        // A download cut short by the end of the program leaves nothing behind.
+        m_helper.stop();
+        m_deps.updater.downloadEnded(false);
     }
 }
 
@@ -67,24 +76,17 @@ void UpdateWindow::setOffer(const VersionFile& offer) {
 }
 
 void UpdateWindow::startUpdate() {
-    if (m_downloading) {
+    // An installed copy downloads nothing.
+    if (m_downloading || !m_deps.updater.updatesAllowed()) {
         return;
     }
-    joinWorker();
     m_downloading = true;
+    m_verified = false;
     m_update->setEnabled(false);
     m_decline->setEnabled(false);
     m_waiting->clear();
-    const VersionFile offer = m_offer;
-    Updater& updater = m_deps.updater;
-    m_worker = std::thread([this, offer, &updater] {
-        const DownloadOutcome outcome = updater.download(offer, [this](TransferState state) {
-            QMetaObject::invokeMethod(
-                this, [this, state] { showState(state); }, Qt::QueuedConnection);
-        });
-        QMetaObject::invokeMethod(
-            this, [this, outcome] { downloadFinished(outcome); }, Qt::QueuedConnection);
-    });
+    m_helper.start(m_deps.updater.helper(), m_deps.updater.downloadArguments(m_offer),
+                   m_deps.updater.downloadDeadlineMs());
 }
 
 void UpdateWindow::showState(TransferState state) {
@@ -99,7 +101,6 @@ void UpdateWindow::showState(TransferState state) {
 }
 
 void UpdateWindow::downloadFinished(DownloadOutcome outcome) {
-    joinWorker();
     bool installed = false;
     if (outcome == DownloadOutcome::Verified) {
         m_deps.dialogs.show("Transfert : OK", "", DialogButtons::Ok, DialogIcon::None);

@@ -1,15 +1,14 @@
 #pragma once
-// The update window "Mise à jour": offers a newer version, downloads it on a worker thread while
-// showing the transfer's states, and hands a verified download to the update installer.
+// The update window "Mise à jour": offers a newer version, has the update helper download and check
+// it while showing the transfer's states, and hands a verified download to the update installer.
 
 #include <QWidget>
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "core/dialogs.h"
 #include "core/launcher.h"
 #include "engine/main_state.h"
+#include "shell/update_helper_qt.h"
 #include "shell/updater.h"
 
 class QLabel;
@@ -43,7 +42,6 @@ private:
     void declineForever();
     void showState(TransferState state);
     void downloadFinished(DownloadOutcome outcome);
-    void joinWorker();
 
     Deps m_deps;
     VersionFile m_offer;
@@ -53,8 +51,9 @@ private:
     QLabel* m_waiting;
     QPushButton* m_update;
     QPushButton* m_decline;
-    std::thread m_worker;
-    std::atomic<bool> m_downloading{false};
+    HelperProcess m_helper;
+    bool m_downloading = false;
+    bool m_verified = false;  // the helper said so
 };
 
 }  // namespace vq

@@ -2,12 +2,15 @@
 
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
+#include <vector>
 
 #include "core/ini_store.h"
-#include "shell/sha256.h"
 #include "shell/update_addresses.h"
+#include "shell/update_fetcher.h"
 
 namespace vq {
 
@@ -24,8 +27,8 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-bool isHexDigest(std::string_view s) {
-    if (s.size() != 64) {
+bool isHex(std::string_view s, std::size_t size) {
+    if (s.size() != size) {
         return false;
     }
     for (char c : s) {
@@ -39,6 +42,25 @@ bool isHexDigest(std::string_view s) {
 void removeQuietly(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
+}
+
+std::string lowered(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+// The first word of a line, without blanks around it.
+std::string_view firstWord(std::string_view line) {
+    line = trimmed(line);
+    return line.substr(0, line.find_first_of(" \t"));
+}
+
+// A limit given by a caller may only be tighter than the program's own.
+long long tighter(long long given, long long own) {
+    return given > 0 && given < own ? given : own;
 }
 
 }  // namespace
@@ -74,20 +96,35 @@ std::string transferStateText(TransferState state) {
 
 VersionFile parseVersionFile(std::string_view content) {
     VersionFile file;
-    const std::size_t firstEnd = content.find('\n');
-    file.versionText = std::string(trimmed(content.substr(0, firstEnd)));
-    if (firstEnd != std::string_view::npos) {
-        std::string_view second = content.substr(firstEnd + 1);
-        second = trimmed(second.substr(0, second.find('\n')));
-        // Accept the "digest  file-name" form that checksum tools print.
-        second = second.substr(0, second.find_first_of(" \t"));
-        if (isHexDigest(second)) {
-            for (char c : second) {
-                file.digest += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
+    std::vector<std::string_view> lines;
+    while (lines.size() < 3) {
+        const std::size_t end = content.find('\n');
+        lines.push_back(content.substr(0, end));
+        if (end == std::string_view::npos) {
+            break;
         }
+        content.remove_prefix(end + 1);
+    }
+    file.versionText = std::string(trimmed(lines[0]));
+    // The second line may be in the "digest  file-name" form that checksum tools print.
+    if (lines.size() > 1 && isHex(firstWord(lines[1]), 64)) {
+        file.digest = lowered(firstWord(lines[1]));
+    }
+    if (lines.size() > 2 && isHex(firstWord(lines[2]), 128)) {
+        file.signature = lowered(firstWord(lines[2]));
     }
     return file;
+}
+
+std::string signedMessage(std::string_view versionText, std::string_view digest) {
+    std::string message = "Varlotte Qyr update\nversion ";
+    message.append(versionText);
+    message += "\nsha256 ";
+    message.append(digest);
+    message += "\nfile ";
+    message += kPublishedExecutable;
+    message += '\n';
+    return message;
 }
 
 bool isNewerVersion(const VersionFile& file, int installedVersion) {
@@ -110,22 +147,94 @@ UpdateAddresses defaultUpdateAddresses() {
     return {kUpdateWebBase, kUpdateFtpBase, kUpdateFtpUser, kUpdateFtpPassword};
 }
 
-Updater::Updater(Transfer& transfer, UpdateAddresses addresses, std::string programFolder,
-                 std::string dataFolder)
-    : m_transfer(transfer),
-      m_addresses(std::move(addresses)),
-      m_programFolder(std::move(programFolder)),
-      m_dataFolder(std::move(dataFolder)) {}
+DownloadLimits defaultDownloadLimits() {
+    return {kDownloadTotalTimeoutMs, kDownloadStallTimeoutMs, kDownloadMaxBytes};
+}
 
-std::optional<VersionFile> Updater::fetchVersionFile() {
-    Transfer::Options options;
-    options.connectTimeoutMs = kCheckConnectTimeoutMs;
-    options.totalTimeoutMs = kCheckTotalTimeoutMs;
-    std::string body;
-    if (!m_transfer.fetch(m_addresses.webBase + "/" + kVersionDocument, options, body)) {
-        return std::nullopt;
+DownloadLimits tighterLimits(const DownloadLimits& given) {
+    return {static_cast<long>(tighter(given.totalTimeoutMs, kDownloadTotalTimeoutMs)),
+            static_cast<long>(tighter(given.stallTimeoutMs, kDownloadStallTimeoutMs)),
+            tighter(given.maxBytes, kDownloadMaxBytes)};
+}
+
+HelperLine readHelperLine(std::string_view line) {
+    HelperLine read;
+    line = trimmed(line);
+    const std::string_view word = firstWord(line);
+    std::string_view rest = trimmed(line.substr(word.size()));
+    if (word == "state") {
+        int number = 0;
+        const auto [ptr, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+        if (ec == std::errc() && ptr == rest.data() + rest.size() && number >= 1 && number <= 12) {
+            read.kind = HelperLine::Kind::State;
+            read.state = static_cast<TransferState>(number);
+        }
+    } else if (word == "offer") {
+        const std::string_view version = firstWord(rest);
+        const std::string_view signature = trimmed(rest.substr(version.size()));
+        if (!version.empty() && isHex(signature, 128)) {
+            read.kind = HelperLine::Kind::Offer;
+            read.offer.versionText = std::string(version);
+            read.offer.signature = lowered(signature);
+        }
+    } else if (word == "verified" && rest.empty()) {
+        read.kind = HelperLine::Kind::Verified;
     }
-    return parseVersionFile(body);
+    return read;
+}
+
+Updater::Updater(UpdateAddresses addresses, std::string helper, std::string programFolder,
+                 std::string dataFolder, DownloadLimits limits)
+    : m_addresses(std::move(addresses)),
+      m_helper(std::move(helper)),
+      m_programFolder(std::move(programFolder)),
+      m_dataFolder(std::move(dataFolder)),
+      m_limits(tighterLimits(limits)) {}
+
+bool folderWritable(const std::string& folder) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        return false;
+    }
+    const std::filesystem::path probe =
+        std::filesystem::path(folder) /
+        (".probe-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    bool written = false;
+    {
+        std::ofstream out(probe, std::ios::binary);
+        written = out && out.put('x') && out.flush();
+    }
+    std::filesystem::remove(probe, ec);
+    return written;
+}
+
+bool Updater::updatesAllowed() const {
+    return folderWritable(m_programFolder);
+}
+
+std::vector<std::string> Updater::checkArguments() const {
+    return {"check", m_addresses.webBase + "/" + kVersionDocument};
+}
+
+std::vector<std::string> Updater::downloadArguments(const VersionFile& offered) const {
+    return {"fetch",
+            m_addresses.ftpBase + "/" + kPublishedExecutable,
+            m_addresses.user,
+            m_addresses.password,
+            offered.versionText,
+            offered.signature,
+            downloadedPath(),
+            std::to_string(m_limits.totalTimeoutMs),
+            std::to_string(m_limits.stallTimeoutMs),
+            std::to_string(m_limits.maxBytes)};
+}
+
+long Updater::checkDeadlineMs() {
+    return kCheckTotalTimeoutMs + kHelperGraceMs;
+}
+
+long Updater::downloadDeadlineMs() const {
+    return m_limits.totalTimeoutMs + kDownloadConnectTimeoutMs + kHelperGraceMs;
 }
 
 std::string Updater::downloadedPath() const {
@@ -136,42 +245,26 @@ std::string Updater::installerPath() const {
     return m_programFolder + "/" + kInstallerProgram;
 }
 
-DownloadOutcome Updater::download(const VersionFile& offered, const Transfer::StateSink& onState) {
+DownloadOutcome Updater::downloadEnded(bool helperSaidVerified) {
     const std::string target = downloadedPath();
+    removeQuietly(partialDownloadPath(target));  // left by a helper that was ended
+    if (helperSaidVerified && std::filesystem::is_regular_file(target)) {
+        return DownloadOutcome::Verified;
+    }
     removeQuietly(target);
-    if (offered.digest.empty()) {
-        return DownloadOutcome::NoDigest;
-    }
-    const std::string partial = target + ".part";
-    Transfer::Options options;
-    options.connectTimeoutMs = kDownloadConnectTimeoutMs;
-    options.user = m_addresses.user;
-    options.password = m_addresses.password;
-    if (!m_transfer.download(m_addresses.ftpBase + "/" + kPublishedExecutable, options, partial, onState)) {
-        removeQuietly(partial);
-        return DownloadOutcome::TransferFailed;
-    }
-    if (sha256OfFile(partial) != offered.digest) {
-        removeQuietly(partial);
-        return DownloadOutcome::DigestMismatch;
-    }
-    std::error_code ec;
-    std::filesystem::rename(partial, target, ec);
-    if (ec) {
-        removeQuietly(partial);
-        return DownloadOutcome::TransferFailed;
-    }
-    return DownloadOutcome::Verified;
+    return DownloadOutcome::Failed;
 }
 
 bool Updater::install(const std::string& offeredVersion, MainState& state, Launcher& starter, long long pid) {
     if (!std::filesystem::is_regular_file(downloadedPath())) {
         return false;
     }
-    if (!starter.start(installerPath(), {std::to_string(pid), m_programFolder, downloadedPath()})) {
+    // The installer stores the version once the new executable is in place, so that a failed
+    // replacement is offered again.
+    if (!starter.start(installerPath(), {std::to_string(pid), m_programFolder, downloadedPath(),
+                                         state.cheminoption, offeredVersion})) {
         return false;
     }
-    ecrireini("Typeconex", "Version", offeredVersion, state.cheminoption);
     if (state.etatconnexion == "2") {
         ecrireini("plantage", "ouinon", "3", state.chemintempo);
     }

@@ -1,8 +1,9 @@
 // The version file "maj.txt" and the update decision against arbitrary files and installed versions.
 // The parsed file is clean (a version without blanks or line breaks, a digest that is 64 lower-case
-// hexadecimal digits or nothing); the decision is monotonic in the installed version and never offers
-// anything when the check is off; a download that does not match the published digest leaves nothing
-// behind; and once an offered version is installed, the next start does not offer it again.
+// hexadecimal digits or nothing, a signature of 128 or nothing); the decision is monotonic in the
+// installed version and never offers anything when the check is off; only a signed file is offered;
+// a download that its signature does not cover leaves nothing behind; and once an offered version is
+// installed, the next start does not offer it again.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -18,7 +19,9 @@
 #include "fuzz_support.h"
 #include "records/record_store.h"
 #include "shell/sha256.h"
+#include "shell/signature.h"
 #include "shell/transfer.h"
+#include "shell/update_fetcher.h"
 #include "shell/updater.h"
 
 namespace {
@@ -41,6 +44,17 @@ public:
 
 private:
     std::string m_body;
+};
+
+// A stand-in for the publisher's key: the "signature" of a text is its digest, twice.
+class DigestSigner final : public vq::SignatureVerifier {
+public:
+    static std::string sign(const std::string& message) {
+        return vq::sha256Hex(message) + vq::sha256Hex(message);
+    }
+    bool verify(std::string_view message, std::string_view signatureHex) const override {
+        return signatureHex == sign(std::string(message));
+    }
 };
 
 class FixedClock final : public vq::Clock {
@@ -95,10 +109,14 @@ void checkParsed(const vq::VersionFile& file) {
         file.versionText.empty() || (!isBlank(file.versionText.front()) && !isBlank(file.versionText.back())),
         "the version has no blanks around it");
     check(file.digest.empty() || file.digest.size() == 64, "a digest is 64 digits");
-    for (char c : file.digest)
-        check((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'), "a digest is lower-case hexadecimal");
-    const vq::VersionFile again = vq::parseVersionFile(file.versionText + "\n" + file.digest);
-    check(again.versionText == file.versionText && again.digest == file.digest,
+    check(file.signature.empty() || file.signature.size() == 128, "a signature is 128 digits");
+    for (char c : file.digest + file.signature)
+        check((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'),
+              "digest and signature are lower-case hexadecimal");
+    const vq::VersionFile again =
+        vq::parseVersionFile(file.versionText + "\n" + file.digest + "\n" + file.signature);
+    check(again.versionText == file.versionText && again.digest == file.digest &&
+              again.signature == file.signature,
           "a version file written from what was read reads the same");
 }
 
@@ -143,23 +161,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(atStart == installed, "start-up reads the installed version");
 
     ServedFile server(body);
-    vq::Updater updater(server, vq::defaultUpdateAddresses(), program, program);
-    const auto fetched = updater.fetchVersionFile();
-    check(fetched && fetched->versionText == direct.versionText && fetched->digest == direct.digest,
+    const DigestSigner signer;
+    vq::UpdateFetcher fetcher(server, signer);
+    vq::Updater updater(vq::defaultUpdateAddresses(), program + "/mj", program, program);
+    const auto fetched = fetcher.check("http://127.0.0.1/maj.txt");
+    const bool signedFile =
+        body.size() <= 4096 && !direct.versionText.empty() && !direct.digest.empty() &&
+        direct.signature == DigestSigner::sign(vq::signedMessage(direct.versionText, direct.digest));
+    check(fetched.has_value() == signedFile, "only a signed version file within its bounds is read");
+    check(!fetched || (fetched->versionText == direct.versionText && fetched->digest == direct.digest),
           "a fetched version file reads as its text");
     if (!vq::isNewerVersion(direct, atStart)) {
         std::filesystem::remove_all(program);
         return 0;
     }
 
-    const vq::DownloadOutcome outcome = updater.download(direct, {});
-    if (direct.digest.empty()) {
-        check(outcome == vq::DownloadOutcome::NoDigest, "without a digest nothing is trusted");
-    } else {
-        check((outcome == vq::DownloadOutcome::Verified) == (direct.digest == vq::sha256Hex(kPayload)),
-              "a download is verified exactly when its digest matches");
-    }
-    if (outcome != vq::DownloadOutcome::Verified) {
+    const bool verified = fetcher.download("ftp://127.0.0.1/Varlotte", {}, vq::defaultDownloadLimits(),
+                                           direct, updater.downloadedPath(), {});
+    check(verified == (!direct.signature.empty() &&
+                       direct.signature == DigestSigner::sign(vq::signedMessage(direct.versionText,
+                                                                                vq::sha256Hex(kPayload)))),
+          "a download is verified exactly when the signature covers it");
+    if (!verified) {
         for (const auto& entry : std::filesystem::directory_iterator(program)) {
             const std::string name = entry.path().filename().string();
             check(name == "option.ini" || name == "tempo.ini", "a refused download leaves nothing behind");
@@ -175,6 +198,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(updater.install(direct.versionText, state, starter, 1), "a downloaded update is installed");
     check(starter.started == std::vector<std::string>{updater.installerPath()},
           "the installer is started once");
+    // What the installer does once it has replaced the executable.
+    check(vq::ecrireini("Typeconex", "Version", direct.versionText, state.cheminoption),
+          "the version is stored");
     const int afterUpdate = startUp(program);
     check(!vq::isNewerVersion(direct, afterUpdate), "an installed version is not offered again");
 

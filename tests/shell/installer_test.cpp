@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/ini_store.h"
 #include "support/fakes.h"
 
 namespace vq {
@@ -104,8 +105,10 @@ TEST(InstallerProgram, WaitsForTheProgramThenStartsTheNewBuild) {
         _exit(0);
     }
     const auto begun = std::chrono::steady_clock::now();
+    const std::string option = data.file("option.ini");
+    test::writeFile(option, "[Typeconex]\nVersion=323\n");
     const std::string command = "'" + mj.string() + "' " + std::to_string(running) + " '" + program.path() +
-                                "' '" + data.file("Varlotte.update") + "'";
+                                "' '" + data.file("Varlotte.update") + "' '" + option + "' 324";
     const int status = std::system(command.c_str());
     const auto waited = std::chrono::steady_clock::now() - begun;
     waitpid(running, nullptr, 0);
@@ -114,13 +117,16 @@ TEST(InstallerProgram, WaitsForTheProgramThenStartsTheNewBuild) {
     EXPECT_GE(waited, std::chrono::milliseconds(250));
     EXPECT_EQ(test::readFile(marker), "new\n");
     EXPECT_EQ(test::readFile(program.file("Varlotte.bak")), "#!/bin/sh\necho old > '" + marker + "'\n");
+    EXPECT_EQ(lireini("Typeconex", "Version", option), "324");  // stored once replaced
 
     // The installer with nothing to install starts the program already there.
     fs::remove(marker);
     const std::string again =
-        "'" + mj.string() + "' 0 '" + program.path() + "' '" + data.file("absent") + "'";
+        "'" + mj.string() + "' 0 '" + program.path() + "' '" + data.file("absent") + "' '" + option + "' 325";
     EXPECT_EQ(std::system(again.c_str()), 0);
     EXPECT_EQ(test::readFile(marker), "new\n");
+    // Nothing replaced, nothing stored: the update is offered again.
+    EXPECT_EQ(lireini("Typeconex", "Version", option), "324");
 }
 #endif
 

@@ -1,14 +1,29 @@
-// The update installer: started by the program just before it ends, with its process id, its
-// folder and the downloaded executable. Waits for it to end, puts the new executable in place and
-// starts it (or the previous one when that failed).
+// The update helper and installer, a program of its own so that the counting program does no
+// network transfer itself.
+//   mj check URL | mj fetch ...   the update check and the download (shell/update_fetcher.h), with
+//                                 their answers on the standard output; the publisher's key is the
+//                                 compiled-in one.
+//   mj PID FOLDER NEW-EXECUTABLE [OPTION-INI VERSION]
+//       started by the program just before it ends: waits for it to end, puts the new executable in
+//       place, then stores VERSION as installed in OPTION-INI, and starts it; when the replacement
+//       fails, the previous executable is kept or restored and started, and nothing is stored.
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "core/ini_store.h"
 #include "shell/installer.h"
 #include "shell/update_addresses.h"
+#ifdef VQ_MJ_TRANSFERS
+#include "shell/mj/curl_transfer.h"
+#include "shell/mj/ed25519_verifier.h"
+#include "shell/mj/publisher_key.h"
+#include "shell/update_fetcher.h"
+#endif
 
 #ifdef _WIN32
 #include <process.h>
@@ -64,8 +79,21 @@ int startProgram(const std::string& program) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s PROGRAM-PID PROGRAM-FOLDER NEW-EXECUTABLE\n", argv[0]);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "check" || mode == "fetch") {
+#ifdef VQ_MJ_TRANSFERS
+        vq::CurlTransfer transfer;
+        const vq::Ed25519Verifier verifier(vq::kPublisherPublicKey);
+        return vq::runUpdateHelper(std::vector<std::string>(argv + 1, argv + argc), transfer, verifier,
+                                   std::cout);
+#else
+        std::fprintf(stderr, "mj: this build does no transfers\n");
+        return 2;
+#endif
+    }
+    if (argc != 4 && argc != 6) {
+        std::fprintf(stderr, "usage: %s PROGRAM-PID PROGRAM-FOLDER NEW-EXECUTABLE [OPTION-INI VERSION]\n",
+                     argv[0]);
         return 2;
     }
     long long pid = 0;
@@ -87,6 +115,8 @@ int main(int argc, char** argv) {
     const vq::InstallReport report = vq::installExecutable(argv[2], argv[3], vq::kPublishedExecutable);
     if (!report.replaced) {
         std::fprintf(stderr, "mj: %s\n", report.message.c_str());
+    } else if (argc == 6 && !vq::ecrireini("Typeconex", "Version", argv[5], argv[4])) {
+        std::fprintf(stderr, "mj: cannot store version %s in %s\n", argv[5], argv[4]);
     }
     if (report.start.empty()) {
         return 1;

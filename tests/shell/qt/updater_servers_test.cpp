@@ -1,4 +1,5 @@
-// The update check and the update window against real HTTP and FTP servers on loopback.
+// The update check and the update window against real HTTP and FTP servers on loopback, through the
+// update helper (trusting a key pair made here with the publisher's script) and the installer.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -11,10 +12,10 @@
 #include <QThread>
 #include <QTimer>
 #include <filesystem>
+#include <optional>
 
 #include "core/ini_store.h"
-#include "shell/curl_transfer.h"
-#include "shell/sha256.h"
+#include "shell/update_addresses.h"
 #include "shell/update_check_qt.h"
 #include "support/fakes.h"
 
@@ -22,9 +23,23 @@ namespace vq {
 namespace {
 
 // Next to this folder in the source tree.
-const QString kServers = QString::fromStdString(
-    (std::filesystem::path(__FILE__).parent_path().parent_path() / "servers" / "loopback_servers.py")
-        .string());
+const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path().parent_path();
+const QString kServers = QString::fromStdString((kSource / "servers" / "loopback_servers.py").string());
+const QString kSignRelease =
+    QString::fromStdString((kSource.parent_path().parent_path() / "scripts" / "sign-release.sh").string());
+
+// Runs a program to its end; its standard output, or nothing when it failed.
+std::optional<QString> run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " " << arguments.join(' ').toStdString() << ": "
+                      << process.readAllStandardError().toStdString();
+        return std::nullopt;
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
 
 class RecordingStarter final : public Launcher {
 public:
@@ -84,7 +99,15 @@ public:
 class UpdaterServers : public ::testing::Test {
 protected:
     static inline LoopbackServers* servers = nullptr;
+    static inline test::TempDir* keys = nullptr;  // "trusted" and "other", throw-away key pairs
     static void SetUpTestSuite() {
+        keys = new test::TempDir;
+        for (const char* name : {"trusted", "other"}) {
+            run("bash",
+                {kSignRelease, "new-key", QString::fromStdString(keys->file(name)), "--no-passphrase"});
+        }
+        qputenv("VQ_TEST_TRUSTED_KEY",
+                QByteArray::fromStdString(test::readFile(keys->file("trusted/publisher.pub.hex"))));
         servers = new LoopbackServers;
         if (!servers->start()) {
             ADD_FAILURE() << "servers: " << servers->process.readAllStandardError().toStdString()
@@ -99,20 +122,20 @@ protected:
     static void TearDownTestSuite() {
         delete servers;
         servers = nullptr;
+        delete keys;
+        keys = nullptr;
     }
 
     test::TempDir program, data;
     MainState state;
     test::FakeDialogs dialogs;
     RecordingStarter starter;
-    CurlTransfer transfer;
     std::unique_ptr<Updater> updater;
     std::unique_ptr<QtUpdateCheck> check;
     int ended = 0;
-    const std::string executable = std::string(
-                                       "\x7f"
-                                       "ELF") +
-                                   std::string(300000, 'v') + "new build";
+    // A "new build" that says it was started, long enough to take several reads.
+    const std::string executable = "#!/bin/sh\necho new build > \"$(dirname \"$0\")/started\"\nexit 0\n#" +
+                                   std::string(300000, 'v') + "\n";
 
     void SetUp() override {
         ASSERT_NE(servers, nullptr) << "could not start " << kServers.toStdString()
@@ -124,21 +147,38 @@ protected:
         test::writeFile(state.cheminoption, "[Typeconex]\nVersion=323\nForfait=Maison\n");
         test::writeFile(state.chemintempo, "[plantage]\nouinon=2\n");
         test::writeFile(servers->ftp.file("Varlotte"), executable);
-        publish("324\n" + sha256Hex(executable) + "  Varlotte\n");
-        useWebBase("http://127.0.0.1:" + std::to_string(servers->httpPort));
+        publish("324");
+        useWebBase(web());
     }
-    void useWebBase(const std::string& web) {
+    std::string web() const { return "http://127.0.0.1:" + std::to_string(servers->httpPort); }
+    std::string ftp() const { return "ftp://127.0.0.1:" + std::to_string(servers->ftpPort); }
+    void useWebBase(const std::string& web, const std::string& ftp = "", const std::string& folder = "") {
         check.reset();
         updater = std::make_unique<Updater>(
-            transfer,
-            UpdateAddresses{web, "ftp://127.0.0.1:" + std::to_string(servers->ftpPort), "varlotteqyr",
-                            "37084216"},
-            program.path(), data.path());
+            UpdateAddresses{web, ftp.empty() ? this->ftp() : ftp, "varlotteqyr", "37084216"},
+            VQ_UPDATE_HELPER, folder.empty() ? program.path() : folder, data.path(),
+            DownloadLimits{8000, 2000, 1 << 20});
         check = std::make_unique<QtUpdateCheck>(
             UpdateWindow::Deps{*updater, state, dialogs, starter, [this] { ++ended; }});
     }
-    void publish(const std::string& versionFile) {
-        test::writeFile(servers->web.file("maj.txt"), versionFile);
+    // The version file for `version` of the executable on the FTP server, signed with `key`.
+    void publish(const std::string& version, const char* key = "trusted") {
+        const std::string signedCopy = keys->file("Varlotte");
+        test::writeFile(signedCopy, executable);
+        run("bash",
+            {kSignRelease, "sign", QString::fromStdString(keys->file(std::string(key) + "/publisher.key")),
+             QString::fromStdString(version), QString::fromStdString(signedCopy),
+             QString::fromStdString(servers->web.file("maj.txt"))});
+    }
+    void expectNothingStored() {
+        EXPECT_TRUE(starter.started.empty());
+        EXPECT_EQ(ended, 0);
+        EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");
+        EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "2");
+        EXPECT_TRUE(std::filesystem::is_empty(program.path()));
+        for (const auto& entry : std::filesystem::directory_iterator(data.path())) {
+            EXPECT_EQ(entry.path().extension(), ".ini") << entry.path();
+        }
     }
 
     // Runs a check the way the engine does and waits for its answer.
@@ -165,7 +205,7 @@ protected:
     }
 };
 
-TEST_F(UpdaterServers, ANewerVersionIsOfferedDownloadedVerifiedAndHandedToTheInstaller) {
+TEST_F(UpdaterServers, ASignedNewerVersionIsOfferedDownloadedVerifiedAndInstalled) {
     ASSERT_TRUE(checkOffers(323));
     UpdateWindow* window = check->window();
     ASSERT_NE(window, nullptr);
@@ -182,31 +222,62 @@ TEST_F(UpdaterServers, ANewerVersionIsOfferedDownloadedVerifiedAndHandedToTheIns
     EXPECT_EQ(boxes(), std::vector<std::string>{"Transfert : OK"});
     EXPECT_EQ(text("Label3"), "Veuillez patientez, la mise à jour est en train de s'effectuer...");
     EXPECT_EQ(text("etat"), "La déconnexion avec l'ordinateur hôte est réussie.");
-    // The download waits in the data folder, whole, for the installer started from the program folder.
     EXPECT_EQ(test::readFile(updater->downloadedPath()), executable);
-    ASSERT_EQ(starter.started.size(), 1u);
-    EXPECT_EQ(starter.started[0].first, program.file("mj"));
-    EXPECT_EQ(starter.started[0].second[2], updater->downloadedPath());
-    EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "324");
     EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "3");
     EXPECT_EQ(ended, 1);
+    // The version is stored by the installer, once it has put the new build in place.
+    EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");
+    ASSERT_EQ(starter.started.size(), 1u);
+    EXPECT_EQ(starter.started[0].first, program.file("mj"));
+    QStringList arguments;
+    for (const std::string& a : starter.started[0].second) {
+        arguments << QString::fromStdString(a);
+    }
+    arguments[0] = "0";  // the program has ended
+    test::writeFile(program.file("Varlotte"), "#!/bin/sh\n");
+    ASSERT_TRUE(run(VQ_MJ, arguments));
+    EXPECT_EQ(test::readFile(program.file("Varlotte")), executable);
+    EXPECT_EQ(test::readFile(program.file("started")), "new build\n");
+    EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "324");
 }
 
 TEST_F(UpdaterServers, NoWindowForAnEqualVersionAnEmptyFileOrChecksSwitchedOff) {
-    publish("323\n" + sha256Hex(executable) + "\n");
+    publish("323");
     EXPECT_FALSE(checkOffers(323));
-    publish("");
+    test::writeFile(servers->web.file("maj.txt"), "");
     EXPECT_FALSE(checkOffers(323));
     std::filesystem::remove(servers->web.file("maj.txt"));  // 404
     EXPECT_FALSE(checkOffers(323));
     EXPECT_EQ(check->window(), nullptr);
 
     // "Version" 0: no request at all.
-    publish("324\n");
+    publish("324");
     QSignalSpy spy(check.get(), &QtUpdateCheck::checked);
     check->connectionOpened(0);
     EXPECT_FALSE(spy.wait(300));
     EXPECT_EQ(check->window(), nullptr);
+}
+
+TEST_F(UpdaterServers, AnUnsignedOversizedOrOtherwiseSignedVersionFileOffersNothing) {
+    const std::string signedFile = test::readFile(servers->web.file("maj.txt"));
+    const std::string twoLines = signedFile.substr(0, signedFile.find('\n', signedFile.find('\n') + 1) + 1);
+    test::writeFile(servers->web.file("maj.txt"), twoLines);
+    EXPECT_FALSE(checkOffers(323));
+    test::writeFile(servers->web.file("maj.txt"), signedFile + std::string(5000, '\n'));
+    EXPECT_FALSE(checkOffers(323));
+    test::writeFile(servers->web.file("maj.txt"), "325" + signedFile.substr(3));  // altered version
+    EXPECT_FALSE(checkOffers(323));
+    publish("324", "other");
+    EXPECT_FALSE(checkOffers(323));
+    EXPECT_EQ(check->window(), nullptr);
+    // The shipped helper trusts only the publisher's key, not the one the tests made.
+    publish("324");
+    QProcess shipped;
+    shipped.start(VQ_MJ, {"check", QString::fromStdString(web() + "/maj.txt")});
+    ASSERT_TRUE(shipped.waitForFinished(10000));
+    EXPECT_EQ(shipped.exitCode(), 1);
+    EXPECT_TRUE(shipped.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(checkOffers(323));  // while the test helper takes it
 }
 
 TEST_F(UpdaterServers, NeverAskAgainStopsOffersInThisRunAndTheNext) {
@@ -219,53 +290,63 @@ TEST_F(UpdaterServers, NeverAskAgainStopsOffersInThisRunAndTheNext) {
     EXPECT_TRUE(starter.started.empty());
 }
 
-TEST_F(UpdaterServers, AFailedOrTamperedDownloadReportsErrorAndKeepsEverything) {
+TEST_F(UpdaterServers, AFailedTamperedOversizedEndlessOrStalledDownloadReportsErrorAndKeepsEverything) {
+    ASSERT_TRUE(checkOffers(323));
     // Missing on the FTP server.
     std::filesystem::remove(servers->ftp.file("Varlotte"));
-    ASSERT_TRUE(checkOffers(323));
     EXPECT_FALSE(runUpdate());
-    // Present, but not the published build.
+    // Present, but not the signed build.
     test::writeFile(servers->ftp.file("Varlotte"), executable + "tampered");
     EXPECT_FALSE(runUpdate());
-    // No digest published: nothing is installed.
-    test::writeFile(servers->ftp.file("Varlotte"), executable);
-    publish("325\n");
-    ASSERT_TRUE(checkOffers(323));
+    // Larger than the limit.
+    test::writeFile(servers->ftp.file("Varlotte"), executable + std::string(2 << 20, 'v'));
     EXPECT_FALSE(runUpdate());
-
-    EXPECT_EQ(boxes(), (std::vector<std::string>{"Erreur", "Erreur", "Erreur"}));
-    EXPECT_TRUE(starter.started.empty());
-    EXPECT_EQ(ended, 0);
-    EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");
-    EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "2");
-    EXPECT_TRUE(std::filesystem::is_empty(program.path()));
-    for (const auto& entry : std::filesystem::directory_iterator(data.path())) {
-        EXPECT_EQ(entry.path().extension(), ".ini") << entry.path();
+    // Never ending, and stalled half-way, from the web server.
+    for (const char* kind : {"/endless", "/stall"}) {
+        useWebBase(web(), web() + kind);
+        ASSERT_TRUE(checkOffers(323));
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(runUpdate()) << kind;
+        EXPECT_LT(clock.elapsed(), 12000) << kind;
     }
+    EXPECT_EQ(boxes(), std::vector<std::string>(5, "Erreur"));
+    expectNothingStored();
     // The window can try again.
     EXPECT_TRUE(check->window()->findChild<QPushButton*>("Command1")->isEnabled());
 }
 
 TEST_F(UpdaterServers, TheDownloadReportsItsStatesInOrder) {
+    const std::string target = data.file("download");
+    const QString signature =
+        QString::fromStdString(parseVersionFile(test::readFile(servers->web.file("maj.txt"))).signature);
+    const auto output =
+        run(VQ_UPDATE_HELPER, {"fetch", QString::fromStdString(ftp() + "/Varlotte"), "varlotteqyr",
+                               "37084216", "324", signature, QString::fromStdString(target), "0", "0", "0"});
+    ASSERT_TRUE(output.has_value());
     std::vector<TransferState> states;
-    const std::string path = data.file("download");
-    ASSERT_TRUE(transfer.download("ftp://127.0.0.1:" + std::to_string(servers->ftpPort) + "/Varlotte",
-                                  {0, 0, "varlotteqyr", "37084216"}, path,
-                                  [&](TransferState s) { states.push_back(s); }));
+    for (const QString& line : output->split('\n', Qt::SkipEmptyParts)) {
+        const HelperLine read = readHelperLine(line.toStdString());
+        if (read.kind == HelperLine::Kind::State) {
+            states.push_back(read.state);
+        }
+    }
     std::vector<TransferState> expected;
     for (int s = 1; s <= 10; ++s) {
         expected.push_back(static_cast<TransferState>(s));
     }
     EXPECT_EQ(states, expected);
-    EXPECT_EQ(test::readFile(path), executable);
+    EXPECT_TRUE(output->endsWith("verified\n"));
+    EXPECT_EQ(test::readFile(target), executable);
 
-    // A wrong password is an error, reported as such.
-    states.clear();
-    EXPECT_FALSE(transfer.download("ftp://127.0.0.1:" + std::to_string(servers->ftpPort) + "/Varlotte",
-                                   {0, 0, "varlotteqyr", "wrong"}, path,
-                                   [&](TransferState s) { states.push_back(s); }));
-    ASSERT_FALSE(states.empty());
-    EXPECT_EQ(states.back(), TransferState::Error);
+    // A wrong password is an error, reported as such, and leaves nothing.
+    QProcess wrong;
+    wrong.start(VQ_UPDATE_HELPER, {"fetch", QString::fromStdString(ftp() + "/Varlotte"), "varlotteqyr",
+                                   "wrong", "324", signature, QString::fromStdString(target), "0", "0", "0"});
+    ASSERT_TRUE(wrong.waitForFinished(20000));
+    EXPECT_EQ(wrong.exitCode(), 1);
+    EXPECT_TRUE(wrong.readAllStandardOutput().endsWith("state 11\n"));
+    EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 TEST_F(UpdaterServers, ASilentServerNeitherBlocksTheUserInterfaceNorHoldsTheCheckForLong) {
@@ -282,10 +363,19 @@ TEST_F(UpdaterServers, ASilentServerNeitherBlocksTheUserInterfaceNorHoldsTheChec
     clock.start();
     check->connectionOpened(323);
     EXPECT_LT(clock.elapsed(), 200);
-    ASSERT_TRUE(spy.wait(8000));
+    ASSERT_TRUE(spy.wait(10000));
     EXPECT_FALSE(spy.first().first().toBool());
-    EXPECT_LT(clock.elapsed(), 7000);
+    EXPECT_LT(clock.elapsed(), Updater::checkDeadlineMs());
     EXPECT_GE(ticks, 20);  // the event loop kept running during the wait
+    EXPECT_EQ(check->window(), nullptr);
+}
+
+TEST_F(UpdaterServers, AnInstalledCopyIsOfferedNothing) {
+    test::writeFile(program.file("usr"), "");  // a folder that cannot be written
+    useWebBase(web(), ftp(), program.file("usr") + "/bin");
+    QSignalSpy spy(check.get(), &QtUpdateCheck::checked);
+    check->connectionOpened(323);
+    EXPECT_FALSE(spy.wait(1000));
     EXPECT_EQ(check->window(), nullptr);
 }
 

@@ -1,4 +1,4 @@
-#include "shell/curl_transfer.h"
+#include "shell/mj/curl_transfer.h"
 
 #include <curl/curl.h>
 
@@ -38,10 +38,14 @@ Easy newEasy(const std::string& url, const Transfer::Options& options) {
     }
     if (options.totalTimeoutMs > 0) {
         curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, options.totalTimeoutMs);
-    } else {
-        // No overall limit, but a stalled transfer (under 1 byte/s for a minute) is given up.
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
+    }
+    // A stalled transfer (under 1 byte/s for the stall time, a minute at most) is given up.
+    const long stallSeconds = options.stallTimeoutMs > 0 ? (options.stallTimeoutMs + 999) / 1000 : 60L;
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, stallSeconds < 60L ? stallSeconds : 60L);
+    if (options.maxBytes > 0) {
+        // Refused at once when announced larger; counted while it arrives otherwise.
+        curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBytes));
     }
     if (!options.user.empty()) {
         curl_easy_setopt(c, CURLOPT_USERNAME, options.user.c_str());
@@ -50,9 +54,20 @@ Easy newEasy(const std::string& url, const Transfer::Options& options) {
     return curl;
 }
 
+struct Bounded {
+    std::string* body;
+    long long maxBytes;  // 0: no limit
+};
+
 size_t appendToString(char* data, size_t size, size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+    auto* bounded = static_cast<Bounded*>(target);
+    const size_t bytes = size * count;
+    if (bounded->maxBytes > 0 &&
+        bounded->body->size() + bytes > static_cast<unsigned long long>(bounded->maxBytes)) {
+        return 0;  // more than allowed: libcurl ends the transfer with an error
+    }
+    bounded->body->append(data, bytes);
+    return bytes;
 }
 
 // Turns libcurl's callbacks into the window's states, each reported once and in order.
@@ -75,6 +90,8 @@ public:
 
     FILE* file = nullptr;
     bool writeFailed = false;
+    long long written = 0;
+    long long maxBytes = 0;  // 0: no limit
 
 private:
     const Transfer::StateSink& m_sink;
@@ -113,10 +130,16 @@ int trace(CURL*, curl_infotype type, char* text, size_t size, void* data) {
 size_t writeToFile(char* data, size_t size, size_t count, void* target) {
     auto* tracker = static_cast<StateTracker*>(target);
     tracker->reach(TransferState::Receiving);
+    const long long bytes = static_cast<long long>(size * count);
+    if (tracker->maxBytes > 0 && tracker->written + bytes > tracker->maxBytes) {
+        tracker->writeFailed = true;  // more than allowed: libcurl ends the transfer with an error
+        return 0;
+    }
     if (std::fwrite(data, size, count, tracker->file) != count) {
         tracker->writeFailed = true;
         return 0;
     }
+    tracker->written += bytes;
     return size * count;
 }
 
@@ -133,8 +156,9 @@ bool CurlTransfer::fetch(const std::string& url, const Options& options, std::st
         return false;
     }
     body.clear();
+    Bounded bounded{&body, options.maxBytes};
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, appendToString);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &bounded);
     return curl_easy_perform(curl.get()) == CURLE_OK;
 }
 
@@ -149,6 +173,7 @@ bool CurlTransfer::download(const std::string& url, const Options& options, cons
         return false;
     }
     tracker.file = file;
+    tracker.maxBytes = options.maxBytes;
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, writeToFile);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &tracker);

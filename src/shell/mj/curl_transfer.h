@@ -1,6 +1,7 @@
 #pragma once
-// The Transfer port over libcurl: HTTP and FTP on any thread, proxies ignored, error statuses
-// treated as failures, and the states of a transfer drawn from libcurl's progress and traces.
+// The Transfer port over libcurl, used by the update helper only: HTTP and FTP, proxies ignored,
+// error statuses treated as failures, size and time bounds enforced, and the states of a transfer
+// drawn from libcurl's progress and traces.
 
 #include "shell/transfer.h"
 
