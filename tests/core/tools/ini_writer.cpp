@@ -1,5 +1,8 @@
 // Rewrites an INI file without end, one generation of records after another, until it is killed.
+// After each generation is committed it writes one byte to its standard output, so that whoever
+// kills it knows how far it got.
 // Usage: vq_ini_writer <file> <first generation>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -17,5 +20,7 @@ int main(int argc, char** argv) {
         batch.set("nbdent", "n°", std::to_string(generation));
         if (!batch.commit())
             return 1;
+        if (std::fputc('.', stdout) == EOF || std::fflush(stdout) != 0)
+            return 3;
     }
 }
