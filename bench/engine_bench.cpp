@@ -41,6 +41,7 @@ public:
     DialogAnswer show(const std::string&, const std::string&, DialogButtons, DialogIcon) override {
         return DialogAnswer::Ok;
     }
+    void showWithoutWaiting(const std::string&, const std::string&, DialogIcon) override {}
 };
 
 struct Counting {

@@ -19,7 +19,7 @@ std::string storableAmount(const std::string& amount) {
 }  // namespace
 
 void Engine::timer2Tick() {
-    // A box shown by this tick runs a nested event loop in which the timer fires again.
+    // A box that waits, shown from a tick, would run a nested event loop in which the timer fires again.
     if (m_inTick)
         return;
     m_inTick = true;
@@ -244,10 +244,12 @@ void Engine::allowanceStep() {
         warn();
 }
 
+// The warning never holds the tick: while the user reads it the connection goes on being counted,
+// priced, written to the crash state and closed when it ends.
 void Engine::warn() {
     m_state.avertissement = 1;
     notify();
-    m_deps.dialogs.show(kWarning, "Oh", DialogButtons::Ok, DialogIcon::None);
+    m_deps.dialogs.showWithoutWaiting(kWarning, "Oh", DialogIcon::None);
 }
 
 }  // namespace vq

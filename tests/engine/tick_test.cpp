@@ -191,20 +191,26 @@ TEST_F(TickTest, PricesThatAreNotNumbersCountAsZero) {
     EXPECT_EQ(opt("Dernc Y", "prix"), "0");
 }
 
-// Boxes that run the timers again while they are open, as a nested event loop does.
+// Boxes as the windows show them: one that waits runs the timers in its own event loop until it is
+// answered; one that does not wait stays open while the program goes on.
 class NestedLoopDialogs final : public Dialogs {
 public:
     std::function<void()> whileOpen;
     int shownCount = 0;
+    bool open = false;
     DialogAnswer show(const std::string&, const std::string&, DialogButtons, DialogIcon) override {
         ++shownCount;
         if (whileOpen)
             whileOpen();
         return DialogAnswer::Ok;
     }
+    void showWithoutWaiting(const std::string&, const std::string&, DialogIcon) override {
+        ++shownCount;
+        open = true;
+    }
 };
 
-TEST_F(TickTest, TickDoesNotRunInsideItselfWhileTheWarningIsOpen) {
+TEST_F(TickTest, CountingGoesOnWhileTheWarningIsOpen) {
     NestedLoopDialogs boxes;
     Engine nested{state, Engine::Deps{clock, source, boxes, records, &tray, nullptr}, dir.path()};
     savePlan("Soir", "/1/0,1/0,1/0/0/01/00:00:00/00:00:00", "00:59:58", "00:00:02");
@@ -212,31 +218,39 @@ TEST_F(TickTest, TickDoesNotRunInsideItselfWhileTheWarningIsOpen) {
     nested.formLoad();
     int redraws = 0;
     nested.stateChanged = [&] { ++redraws; };
-    std::string lengthWhenShown;
+    auto second = [&] {
+        clock.advance(1);
+        nested.timer2Tick();
+        nested.timer1Tick();
+    };
+    // The user leaves the box open while the connection goes on for 34 seconds and then ends.
     boxes.whileOpen = [&] {
         EXPECT_GT(redraws, 0);  // the window was told before the box opened
-        lengthWhenShown = state.duree;
-        for (int i = 0; i < 5; ++i) {
-            clock.advance(1);
-            nested.timer2Tick();
-            nested.timer1Tick();
-        }
-        EXPECT_EQ(state.duree, lengthWhenShown);  // the nested ticks did nothing
-        EXPECT_EQ(tmp("tempspassé"), lengthWhenShown);
+        for (int i = 0; i < 34; ++i)
+            second();
+        EXPECT_EQ(tmp("tempspassé"), "00:00:36");
+        source.connected = false;
+        second();
     };
     source.connected = true;
     at(10, 0, 0);
     nested.timer2Tick();
-    clock.advance(1);
-    nested.timer2Tick();
-    clock.advance(1);
-    nested.timer2Tick();  // the allowance runs out here
+    second();
+    second();  // the allowance runs out here
+    if (boxes.open)
+        boxes.whileOpen();
     EXPECT_EQ(boxes.shownCount, 1);
-    EXPECT_EQ(lengthWhenShown, "00:00:02");
-    clock.advance(1);
-    nested.timer2Tick();  // the tick runs again once the box is closed
-    EXPECT_EQ(state.duree, "00:00:08");
+    ASSERT_EQ(storedRecords(),
+              std::vector<std::string>{"00:00:36" + kSep + "10:00:00" + kSep + "08/12/2026" + kSep + "Soir"});
+    EXPECT_EQ(opt("Dernc Soir", "prix"), "0,1");  // the first minute, no whole minute yet
+    EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:34");
+
+    // A second connection of the run, still under the open box, is not warned again.
+    source.connected = true;
+    second();
+    second();
     EXPECT_EQ(boxes.shownCount, 1);
+    EXPECT_EQ(state.amountDue, "0,2");
 }
 
 TEST_F(TickTest, ConnectionAcrossMidnightWithoutFreePeriodGivesTwoRecords) {

@@ -62,6 +62,7 @@ public:
                           vq::DialogIcon) override {
         return vq::DialogAnswer::Ok;
     }
+    void showWithoutWaiting(const std::string&, const std::string&, vq::DialogIcon) override {}
 };
 
 class Starter final : public vq::Launcher {

@@ -20,7 +20,8 @@ public:
     void advance(int seconds);
 };
 
-// Records every box shown and answers from a script (Yes when the script is empty).
+// Records every box shown and answers from a script (Yes when the script is empty); a box that does
+// not wait is recorded with an OK button.
 class FakeDialogs final : public Dialogs {
 public:
     struct Shown {
@@ -32,6 +33,9 @@ public:
     std::deque<DialogAnswer> answers;
     DialogAnswer show(const std::string& text, const std::string& title, DialogButtons buttons,
                       DialogIcon icon) override;
+    void showWithoutWaiting(const std::string& text, const std::string& title, DialogIcon icon) override {
+        shown.push_back({text, title, DialogButtons::Ok, icon});
+    }
 };
 
 // A new empty folder, removed with its contents when the object goes.
