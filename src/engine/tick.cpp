@@ -46,7 +46,9 @@ void Engine::timer2Tick() {
     bool counting = false;
     if (m_deps.source.isConnected()) {
         s.nomconnexion = m_deps.source.activeConnectionName();
-        if (!s.nomconnexion.empty())
+        // A connection selects a plan only when a plan of its name is saved; any other billed
+        // connection (a phone's hotspot) is counted under the plan in use.
+        if (!s.nomconnexion.empty() && !lireini("Forfaits", s.nomconnexion, s.cheminoption).empty())
             setPlanName(s.nomconnexion);
         if (m_deps.tray)
             m_deps.tray->setTip(trayTipText());

@@ -351,34 +351,44 @@ TEST_F(TickTest, ConnectionNameSelectsItsPlan) {
 
 TEST_F(TickTest, PlanWithoutTotalsIsNeverCountedAgainst) {
     savePlan("Maison", kNoFree, "01:00:00", "19:00:00");
+    ecrireini("Forfaits", "Vide", kNoFree, option);  // saved, but its totals were never written
     start();
     source.connected = true;
     at(12, 0, 0);
     tick();
     run(10);
-    // The connection now reports a name that is no saved plan.
+    // A connection whose name is no saved plan (a phone's hotspot) is counted under the plan in use.
     source.name = "Inconnu";
     run(10);
-    EXPECT_EQ(state.planName, "Inconnu");
-    EXPECT_EQ(state.lcd1, "");
-    EXPECT_EQ(opt("Dernc Inconnu", "temps"), "");
-    EXPECT_EQ(opt("Dernc Inconnu", "avf"), "");
-    EXPECT_EQ(tmp("tempstotal"), "01:00:10");  // the last figures counted under Maison stay
-    EXPECT_EQ(opt("Typeconex", "Forfait"), "Maison");
-    EXPECT_TRUE(storedRecords().empty());
-
-    // Nothing is counted until a plan with totals is selected again; the open connection then goes on.
-    source.name = "Maison";
-    run(3);
-    EXPECT_EQ(state.lcd1, "");
-    engine.selectPlan("Maison");
-    run(2);
-    EXPECT_EQ(state.duree, "00:00:25");
-    EXPECT_EQ(state.lcd1, "01:00:25");
+    EXPECT_EQ(state.planName, "Maison");
+    EXPECT_EQ(state.lcd1, "01:00:20");
     source.connected = false;
     run(1);
+    source.connected = true;  // and so is the next connection
+    run(5);
+    EXPECT_EQ(state.planName, "Maison");
+    EXPECT_EQ(state.duree, "00:00:04");
+
+    // A saved plan without totals is selected but not counted against; the last figures stay.
+    source.name = "Vide";
+    run(10);
+    EXPECT_EQ(state.planName, "Vide");
+    EXPECT_EQ(state.lcd1, "");
+    EXPECT_EQ(opt("Dernc Vide", "temps"), "");
+    EXPECT_EQ(tmp("tempstotal"), "01:00:24");
+    EXPECT_EQ(opt("Typeconex", "Forfait"), "Maison");
     EXPECT_EQ(storedRecords().size(), 1u);
-    EXPECT_EQ(opt("Dernc Maison", "temps"), "01:00:25");
+
+    // Nothing is counted until a plan with totals is selected again; the open connection then goes on.
+    source.name = "";
+    engine.selectPlan("Maison");
+    run(2);
+    EXPECT_EQ(state.duree, "00:00:16");
+    EXPECT_EQ(state.lcd1, "01:00:36");
+    source.connected = false;
+    run(1);
+    EXPECT_EQ(storedRecords().size(), 2u);
+    EXPECT_EQ(opt("Dernc Maison", "temps"), "01:00:36");
 
     // First start: no plan at all, the tick does nothing.
     TempDir empty;
