@@ -328,6 +328,21 @@ TEST_F(TickTest, ClockSetBackKeepsCountingFromTheShownLength) {
     run(20);
     EXPECT_EQ(state.duree, "00:02:00");
     EXPECT_EQ(state.lcd2, "19:58:00");
+
+    // Set forward an hour (the change to summer time): the connection still lasts what elapsed.
+    source.connected = false;
+    run(1);
+    source.connected = true;
+    at(1, 59, 55);
+    tick();
+    run(5);
+    at(3, 0, 0);
+    run(5);
+    source.connected = false;
+    run(1);
+    ASSERT_EQ(storedRecords().size(), 2u);
+    EXPECT_EQ(storedRecords()[1], "00:00:10" + kSep + "01:59:55" + kSep + "08/12/2026" + kSep + "P");
+    EXPECT_EQ(opt("Dernc P", "temps"), "00:02:10");
 }
 
 TEST_F(TickTest, ConnectionNameSelectsItsPlan) {

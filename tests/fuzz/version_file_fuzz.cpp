@@ -47,6 +47,7 @@ class FixedClock final : public vq::Clock {
 public:
     vq::Date today() const override { return {2026, 12, 8}; }
     vq::TimeOfDay now() const override { return {12, 0, 0}; }
+    std::int64_t elapsedMs() const override { return 0; }
 };
 
 class Offline final : public vq::ConnectionSource {

@@ -15,7 +15,9 @@ public:
     Date date{2026, 12, 8};
     TimeOfDay time{12, 0, 0};
     Date today() const override { return date; }
+    std::int64_t elapsed = 0;  // milliseconds; setting the date or time leaves it alone
     TimeOfDay now() const override { return time; }
+    std::int64_t elapsedMs() const override { return elapsed; }
     // Moves the clock on by a number of seconds, across midnight when needed.
     void advance(int seconds);
 };
