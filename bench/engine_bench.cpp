@@ -22,6 +22,7 @@ public:
     Date date{2026, 12, 8};
     long seconds = 0;
     Date today() const override { return date; }
+    std::int64_t elapsedMs() const override { return seconds * 1000LL; }
     // From 08:00:00 on, back to 08:00:00 every 50,000 seconds: the day never ends.
     TimeOfDay now() const override {
         int s = static_cast<int>(8 * 3600 + seconds % 50000);
@@ -41,6 +42,7 @@ public:
     DialogAnswer show(const std::string&, const std::string&, DialogButtons, DialogIcon) override {
         return DialogAnswer::Ok;
     }
+    void showWithoutWaiting(const std::string&, const std::string&, DialogIcon) override {}
 };
 
 struct Counting {

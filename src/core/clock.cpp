@@ -1,5 +1,6 @@
 #include "core/clock.h"
 
+#include <chrono>
 #include <ctime>
 
 namespace vq {
@@ -26,6 +27,12 @@ Date SystemClock::today() const {
 TimeOfDay SystemClock::now() const {
     std::tm tm = localNow();
     return TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::int64_t SystemClock::elapsedMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace vq

@@ -1,5 +1,8 @@
 #pragma once
-// The port through which logic reads the date and the time; tests use a fake clock.
+// The port through which logic reads the date and the time, and measures elapsed time; tests use a
+// fake clock.
+
+#include <cstdint>
 
 #include "core/dates.h"
 
@@ -10,6 +13,9 @@ public:
     virtual ~Clock() = default;
     virtual Date today() const = 0;
     virtual TimeOfDay now() const = 0;
+    // Milliseconds on a clock that only moves forward, at the pace of elapsed time, whatever is done
+    // to the date and time (set by hand, summer time): what lengths are measured on.
+    virtual std::int64_t elapsedMs() const = 0;
 };
 
 // The machine's local date and time.
@@ -17,6 +23,7 @@ class SystemClock final : public Clock {
 public:
     Date today() const override;
     TimeOfDay now() const override;
+    std::int64_t elapsedMs() const override;
 };
 
 }  // namespace vq

@@ -1,5 +1,5 @@
 #pragma once
-// The port through which logic asks questions and shows messages (modal message boxes).
+// The port through which logic asks questions and shows messages (message boxes).
 
 #include <string>
 
@@ -17,6 +17,9 @@ public:
     // Shows a modal box and returns the button pressed. An empty title means kAppTitle.
     virtual DialogAnswer show(const std::string& text, const std::string& title, DialogButtons buttons,
                               DialogIcon icon) = 0;
+    // Shows a box with an OK button and returns at once: the box stays open until the user closes
+    // it, while the program goes on (a box that waited would hold every timer of the window).
+    virtual void showWithoutWaiting(const std::string& text, const std::string& title, DialogIcon icon) = 0;
 };
 
 }  // namespace vq

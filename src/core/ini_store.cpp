@@ -102,6 +102,8 @@ public:
     std::uint64_t replacements = 0;
 
     std::string read(std::string_view section, std::string_view key, const std::string& path);
+    std::vector<std::pair<std::string, std::string>> readSection(std::string_view section,
+                                                                 const std::string& path);
     bool write(const std::string& path, const std::vector<ini::Write>& writes);
     std::string resolve(const std::string& path);
     void clear();
@@ -119,6 +121,8 @@ private:
     } m_recent;
 
     void applyChanges();
+    // The parsed copy of the file at `path`; null when it is missing or unreadable.
+    std::shared_ptr<const ini::Document> parsed(const std::string& path);
     Folder& folderFor(const std::string& dir);
     void list(Folder& f);
     const std::string* chosenName(Folder& f, const std::string& name);
@@ -264,34 +268,45 @@ std::shared_ptr<const ini::Document> Store::document(Folder& f, const std::strin
     return c.doc;
 }
 
-std::string Store::read(std::string_view section, std::string_view key, const std::string& path) {
+std::shared_ptr<const ini::Document> Store::parsed(const std::string& path) {
     applyChanges();
-    const ini::Document* doc = nullptr;
-    if (m_recent.epoch == m_epoch && m_recent.path == path) {
-        doc = m_recent.doc.get();
-    } else {
-        std::string dir, name;
-        if (!splitPath(path, dir, name))
-            return {};
-        Folder& f = folderFor(dir);
-        const std::string* chosen = chosenName(f, name);
-        if (!chosen)
-            return {};
-        const std::string actual = *chosen;
-        bool unreadable;
-        std::shared_ptr<const ini::Document> found = document(f, actual, unreadable);
-        if (!found)
-            return {};
-        const CachedFile& c = f.files[actual];
-        if (f.watch >= 0 && !c.link && !c.racy && !path.empty() && isSeparator(path.front()))
-            m_recent = {path, m_epoch, found};
-        else
-            m_recent.epoch = 0;
-        doc = found.get();
-    }
+    if (m_recent.epoch == m_epoch && m_recent.path == path)
+        return m_recent.doc;
+    std::string dir, name;
+    if (!splitPath(path, dir, name))
+        return nullptr;
+    Folder& f = folderFor(dir);
+    const std::string* chosen = chosenName(f, name);
+    if (!chosen)
+        return nullptr;
+    const std::string actual = *chosen;
+    bool unreadable;
+    std::shared_ptr<const ini::Document> found = document(f, actual, unreadable);
+    if (!found)
+        return nullptr;
+    const CachedFile& c = f.files[actual];
+    if (f.watch >= 0 && !c.link && !c.racy && !path.empty() && isSeparator(path.front()))
+        m_recent = {path, m_epoch, found};
+    else
+        m_recent.epoch = 0;
+    return found;
+}
+
+std::string Store::read(std::string_view section, std::string_view key, const std::string& path) {
+    std::shared_ptr<const ini::Document> doc = parsed(path);
+    if (!doc)
+        return {};
     const std::string* v =
         doc->find(ini::foldName(ini::trimBlanks(section)), ini::foldName(ini::trimBlanks(key)));
     return v ? *v : std::string();
+}
+
+std::vector<std::pair<std::string, std::string>> Store::readSection(std::string_view section,
+                                                                    const std::string& path) {
+    std::shared_ptr<const ini::Document> doc = parsed(path);
+    if (!doc)
+        return {};
+    return doc->entries(ini::foldName(ini::trimBlanks(section)));
 }
 
 bool Store::write(const std::string& path, const std::vector<ini::Write>& writes) {
@@ -400,6 +415,13 @@ std::string lireini(std::string_view section, std::string_view key, const std::s
     Store& s = store();
     std::lock_guard lock(s.mutex);
     return s.read(section, key, path);
+}
+
+std::vector<std::pair<std::string, std::string>> lireiniSection(std::string_view section,
+                                                                const std::string& path) {
+    Store& s = store();
+    std::lock_guard lock(s.mutex);
+    return s.readSection(section, path);
 }
 
 bool ecrireini(std::string_view section, std::string_view key, std::string_view value,

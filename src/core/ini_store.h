@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vq {
@@ -13,6 +14,11 @@ namespace vq {
 // The value of `key` in `section` of the file at `path`, blanks around it dropped, enclosing
 // quotation marks removed, cut to 254 characters; "" for a missing file, section or key.
 std::string lireini(std::string_view section, std::string_view key, const std::string& path);
+
+// Every key of `section` with its value as lireini reads it, keys in their case-blind form, in no
+// particular order; empty for a missing file or section.
+std::vector<std::pair<std::string, std::string>> lireiniSection(std::string_view section,
+                                                                const std::string& path);
 
 // Stores `value` under `key` in `section`, creating the file, the section and the key when missing.
 // Returns false when nothing could be stored (unwritable folder, full disk, or a name or value that

@@ -193,6 +193,17 @@ const std::string* Document::find(const std::string& foldedSection, const std::s
     return k == s->second.keys.end() ? nullptr : &k->second.value;
 }
 
+std::vector<std::pair<std::string, std::string>> Document::entries(const std::string& foldedSection) const {
+    std::vector<std::pair<std::string, std::string>> out;
+    auto s = m_sections.find(foldedSection);
+    if (s == m_sections.end())
+        return out;
+    out.reserve(s->second.keys.size());
+    for (const auto& [key, line] : s->second.keys)
+        out.emplace_back(key, line.value);
+    return out;
+}
+
 // A line ends at CR, LF or a run of them; blank lines hold nothing. Only the first occurrence of a
 // section, and of a key inside it, is indexed: later ones are kept in the file but never read.
 void Document::parse() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vq::ini {
@@ -40,6 +41,8 @@ public:
     bool windows1252() const { return m_cp1252; }
     // The value as read (blanks dropped, quotes removed, cut), or nullptr.
     const std::string* find(const std::string& foldedSection, const std::string& foldedKey) const;
+    // Every key of a section (folded) with its value as read.
+    std::vector<std::pair<std::string, std::string>> entries(const std::string& foldedSection) const;
 
     // True when the key exists and its line already says `value` exactly (writing it changes nothing).
     bool holds(const Write& w) const;

@@ -16,7 +16,7 @@ void Engine::timer1Tick() {
     // A plan without totals is selected: the last figures written stay the ones to restore.
     if (s.lcd1.empty() || s.lcd2.empty())
         return;
-    if (timeText(m_deps.clock.now()) == "23:59:59" && m_deps.clock.today() == m_clockDate)
+    if (timeText(m_deps.clock.now()) == "23:59:59" && !(m_deps.clock.today() == m_carriedOn))
         carryMidnight();
     writeCrashState(false);
 }

@@ -70,12 +70,11 @@ private:
     void closeConnection();
     bool storeClosedConnection();
     void price();
-    void count(const std::string& t);
+    void count();
     void allowanceStep();
     void warn();
     void carryMidnight();
-    void restartClock(const std::string& t);
-    std::string connectionLength(const std::string& t);
+    std::string connectionLength();
     void writeCrashState(bool withOpenFlag);
     std::string trayTipText() const;
 
@@ -91,10 +90,12 @@ private:
         bool totalsAlone = false;
     };
     std::optional<ClosedConnection> m_closing;
-    // The day on which the connection clock `heuredebut` runs; one day ahead of today once midnight has
-    // been carried in the second 23:59:59, so that the carry happens once and that second still shows
-    // the right length.
-    Date m_clockDate;
+    // The length of a connection is measured on the elapsed-time clock from this instant, on top of
+    // `decalage`: a clock set forward or back, or the change to summer time, neither adds nor takes
+    // away time. The wall clock gives only the start time, the date and the countable test.
+    std::int64_t m_measuredFrom = 0;
+    // The day whose midnight was last carried, so that the carry happens once per midnight.
+    Date m_carriedOn;
 };
 
 }  // namespace vq

@@ -1,4 +1,8 @@
 // The 900 ms tick: detects the connection, opens, counts, prices and closes counted connections.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
 #include "core/duration.h"
 #include "core/ini_store.h"
 #include "core/numbers.h"
@@ -11,6 +15,15 @@ namespace {
 
 const char* const kWarning = "Il vaudrait mieux arrêter, le forfait est dépassé.";
 
+// A number of seconds as a duration text, hours in two digits or more.
+std::string durationText(std::int64_t seconds) {
+    std::string hours = std::to_string(seconds / 3600);
+    if (hours.size() < 2)
+        hours.insert(0, 1, '0');
+    const auto twoDigits = [](std::int64_t n) { return std::string{char('0' + n / 10), char('0' + n % 10)}; };
+    return hours + ":" + twoDigits(seconds / 60 % 60) + ":" + twoDigits(seconds % 60);
+}
+
 // The amount due as stored: a number, or 0 when the text is not one.
 std::string storableAmount(const std::string& amount) {
     return parseDecimal(amount) ? amount : std::string("0");
@@ -19,7 +32,7 @@ std::string storableAmount(const std::string& amount) {
 }  // namespace
 
 void Engine::timer2Tick() {
-    // A box shown by this tick runs a nested event loop in which the timer fires again.
+    // A box that waits, shown from a tick, would run a nested event loop in which the timer fires again.
     if (m_inTick)
         return;
     m_inTick = true;
@@ -46,7 +59,9 @@ void Engine::timer2Tick() {
     bool counting = false;
     if (m_deps.source.isConnected()) {
         s.nomconnexion = m_deps.source.activeConnectionName();
-        if (!s.nomconnexion.empty())
+        // A connection selects a plan only when a plan of its name is saved; any other billed
+        // connection (a phone's hotspot) is counted under the plan in use.
+        if (!s.nomconnexion.empty() && !lireini("Forfaits", s.nomconnexion, s.cheminoption).empty())
             setPlanName(s.nomconnexion);
         if (m_deps.tray)
             m_deps.tray->setTip(trayTipText());
@@ -85,7 +100,7 @@ void Engine::timer2Tick() {
 
     s.connectionText = m_deps.source.isConnected() ? "Connecté" : "Non connecté";
     if (s.comptage == "1")
-        count(t);
+        count();
     notify();
 }
 
@@ -104,7 +119,7 @@ void Engine::openConnection(const std::string& t) {
     s.connectionDate = dateText(m_deps.clock.today());
     s.connectionTime = t;
     s.decalage = "00:00:00";
-    m_clockDate = m_deps.clock.today();
+    m_measuredFrom = m_deps.clock.elapsedMs();
     // The new connection has no length yet; pricing must not use the previous one's.
     s.duree = s.label1_0 = s.label7 = "00:00:00";
     if (s.versioninstallee != 0 && m_deps.update)
@@ -174,43 +189,25 @@ bool Engine::storeClosedConnection() {
     return true;
 }
 
+// At 23:59:59 the length so far becomes `decalage` and the connection is measured from midnight on,
+// as the crash state has always carried it; the length itself does not change.
 void Engine::carryMidnight() {
     MainState& s = m_state;
-    s.decalage = ajoutemps(s.decalage, Enlevetps("24:00:00", s.heuredebut));
+    s.decalage = connectionLength();
     s.heuredebut = "00:00:00";
-    m_clockDate = addDays(m_clockDate, 1);
+    m_measuredFrom = m_deps.clock.elapsedMs();
+    m_carriedOn = m_deps.clock.today();
 }
 
-// Measures on from the length shown when the clock jumped (set back, or forward by days).
-void Engine::restartClock(const std::string& t) {
-    MainState& s = m_state;
-    s.decalage = isDurationText(s.label1_0) ? s.label1_0 : "00:00:00";
-    s.heuredebut = t;
-    m_clockDate = m_deps.clock.today();
+std::string Engine::connectionLength() {
+    const std::int64_t seconds =
+        std::max<std::int64_t>(0, (m_deps.clock.elapsedMs() - m_measuredFrom) / 1000);
+    return ajoutemps(durationText(seconds), m_state.decalage);
 }
 
-std::string Engine::connectionLength(const std::string& t) {
+void Engine::count() {
     MainState& s = m_state;
-    Date today = m_deps.clock.today();
-    if (today < m_clockDate) {
-        // Midnight was carried early in this very second: the carried length counts it already.
-        if (t == "23:59:59")
-            return Enlevetps(s.decalage, "00:00:01");
-        restartClock(t);
-    } else if (today > m_clockDate) {
-        if (daysBetween(m_clockDate, today) == 1 && t < s.heuredebut)
-            carryMidnight();  // midnight passed with no crash-state write in its last second
-        else
-            restartClock(t);
-    } else if (t < s.heuredebut) {
-        restartClock(t);
-    }
-    return ajoutemps(Enlevetps(t, s.heuredebut), s.decalage);
-}
-
-void Engine::count(const std::string& t) {
-    MainState& s = m_state;
-    s.label1_0 = connectionLength(t);
+    s.label1_0 = connectionLength();
     s.label7 = s.label1_0;
     s.duree = s.label1_0;
     std::string storedTotal = lireini(plansSection(), "temps", s.cheminoption);
@@ -245,10 +242,12 @@ void Engine::allowanceStep() {
         warn();
 }
 
+// The warning never holds the tick: while the user reads it the connection goes on being counted,
+// priced, written to the crash state and closed when it ends.
 void Engine::warn() {
     m_state.avertissement = 1;
     notify();
-    m_deps.dialogs.show(kWarning, "Oh", DialogButtons::Ok, DialogIcon::None);
+    m_deps.dialogs.showWithoutWaiting(kWarning, "Oh", DialogIcon::None);
 }
 
 }  // namespace vq

@@ -1,7 +1,7 @@
 #include "records/record_store.h"
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -18,20 +18,29 @@ constexpr const char* kCounterKey = "n°";
 
 constexpr int kMaxKey = kMaxRecords;
 
-// The counter as the loader uses it: missing, not a number or beyond 16 bits counts as 0; a negative
-// counter reads nothing (-1, so that the next append writes key "0", the first key the loader reads).
-// A counter with decimals is rounded to the nearest whole number, halves to the even one.
-int counterFromText(const std::string& text) {
-    double n;
-    if (auto whole = parseWhole(text))
-        n = static_cast<double>(*whole);
-    else if (auto decimal = parseDecimal(text))
-        n = std::nearbyint(*decimal);
-    else
-        return 0;
-    if (!(n <= kMaxKey && n >= -32768))
-        return 0;
-    return n < 0 ? -1 : static_cast<int>(n);
+// The counter the store goes by: the counter written in the file when it is a whole number from 0
+// to the last 16-bit key and no record lies above it; otherwise (missing, spoilt, reset by hand) the
+// highest key holding a line, so that every record is read and a new one always goes to a free key.
+// Lines above a hole at or below a usable counter are not records: a removal writes the key after
+// the last record empty and leaves the old lines above it, which appends then overwrite in turn.
+int counterFor(const std::string& path) {
+    int highestLine = -1;
+    int lowestHole = kMaxKey + 1;
+    for (const auto& [name, value] : lireiniSection(kRecordSection, path)) {
+        std::optional<long long> key = parseWhole(name);
+        if (!key || *key < 0 || *key > kMaxKey || std::to_string(*key) != name)
+            continue;
+        const int k = static_cast<int>(*key);
+        if (value.empty())
+            lowestHole = std::min(lowestHole, k);
+        else
+            highestLine = std::max(highestLine, k);
+    }
+    std::optional<long long> counter = parseWhole(lireini(kCounterSection, kCounterKey, path));
+    if (counter && *counter >= 0 && *counter <= kMaxKey &&
+        (*counter >= highestLine || lowestHole <= *counter))
+        return static_cast<int>(*counter);
+    return std::max(highestLine, 0);
 }
 
 // A record line as the store can keep it and read it back unchanged: line breaks become blanks and
@@ -103,7 +112,7 @@ void RecordStore::load() {
     m_dirty = false;
     m_unwritten.clear();
     const std::string path = resolveIniPath(m_optionPath);
-    m_counter = counterFromText(lireini(kCounterSection, kCounterKey, path));
+    m_counter = counterFor(path);
     for (int k = 0; k <= m_counter; ++k) {
         std::string line = lireini(kRecordSection, std::to_string(k), path);
         if (line.empty())

@@ -5,7 +5,9 @@
     status 0, touching no file;
   - a copy that does not answer (as one that is ending during a restart) is waited for, and the new
     copy starts as soon as the old one is gone;
-  - after a kill -9, and with a lock file that names no owner, the program starts again.
+  - after a kill -9, and with a lock file that names no owner, the program starts again;
+  - its socket lives in the user's runtime folder, never in the temporary folder, and the one a
+    killed copy left is taken over: a second start still reaches the new copy.
 """
 
 import os
@@ -56,6 +58,9 @@ def scenario(s):
     # A notification area, so that "Réduire" hides the window in it.
     tray = subprocess.Popen(["trayer"], env=s.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     s.procs.append(tray)
+    # A temporary folder of the test's own, to see that nothing is left in it.
+    s.env["TMPDIR"] = os.path.join(s.tmp, "tmpdir")
+    os.makedirs(s.env["TMPDIR"])
     s.write_option(MAISON)
     pid = s.launch()
     wid = s.window(pid)
@@ -86,8 +91,14 @@ def scenario(s):
 
     # Killed outright: its lock is stale and the next start goes ahead.
     s.kill()
+    sockets = [n for n in os.listdir(s.env["XDG_RUNTIME_DIR"]) if n.startswith("varlotte-qyr-")]
+    check(len(sockets) == 1, f"sockets in the runtime folder after kill -9: {sockets}")
+    check(os.listdir(s.env["TMPDIR"]) == [], f"left in the temporary folder: {os.listdir(s.env['TMPDIR'])}")
     s.launch()
-    print("start after kill -9: started")
+    status, took, _ = second_copy(s)
+    check(status == 0 and took < 5 and s.program.poll() is None,
+          f"a second start did not reach the copy that took over the socket (status {status}, {took:.1f} s)")
+    print("start after kill -9: started, and took over the socket left behind")
     s.kill()
 
     # A lock file with no owner in it (its writer died creating it): taken over after the wait.

@@ -191,20 +191,26 @@ TEST_F(TickTest, PricesThatAreNotNumbersCountAsZero) {
     EXPECT_EQ(opt("Dernc Y", "prix"), "0");
 }
 
-// Boxes that run the timers again while they are open, as a nested event loop does.
+// Boxes as the windows show them: one that waits runs the timers in its own event loop until it is
+// answered; one that does not wait stays open while the program goes on.
 class NestedLoopDialogs final : public Dialogs {
 public:
     std::function<void()> whileOpen;
     int shownCount = 0;
+    bool open = false;
     DialogAnswer show(const std::string&, const std::string&, DialogButtons, DialogIcon) override {
         ++shownCount;
         if (whileOpen)
             whileOpen();
         return DialogAnswer::Ok;
     }
+    void showWithoutWaiting(const std::string&, const std::string&, DialogIcon) override {
+        ++shownCount;
+        open = true;
+    }
 };
 
-TEST_F(TickTest, TickDoesNotRunInsideItselfWhileTheWarningIsOpen) {
+TEST_F(TickTest, CountingGoesOnWhileTheWarningIsOpen) {
     NestedLoopDialogs boxes;
     Engine nested{state, Engine::Deps{clock, source, boxes, records, &tray, nullptr}, dir.path()};
     savePlan("Soir", "/1/0,1/0,1/0/0/01/00:00:00/00:00:00", "00:59:58", "00:00:02");
@@ -212,31 +218,39 @@ TEST_F(TickTest, TickDoesNotRunInsideItselfWhileTheWarningIsOpen) {
     nested.formLoad();
     int redraws = 0;
     nested.stateChanged = [&] { ++redraws; };
-    std::string lengthWhenShown;
+    auto second = [&] {
+        clock.advance(1);
+        nested.timer2Tick();
+        nested.timer1Tick();
+    };
+    // The user leaves the box open while the connection goes on for 34 seconds and then ends.
     boxes.whileOpen = [&] {
         EXPECT_GT(redraws, 0);  // the window was told before the box opened
-        lengthWhenShown = state.duree;
-        for (int i = 0; i < 5; ++i) {
-            clock.advance(1);
-            nested.timer2Tick();
-            nested.timer1Tick();
-        }
-        EXPECT_EQ(state.duree, lengthWhenShown);  // the nested ticks did nothing
-        EXPECT_EQ(tmp("tempspassé"), lengthWhenShown);
+        for (int i = 0; i < 34; ++i)
+            second();
+        EXPECT_EQ(tmp("tempspassé"), "00:00:36");
+        source.connected = false;
+        second();
     };
     source.connected = true;
     at(10, 0, 0);
     nested.timer2Tick();
-    clock.advance(1);
-    nested.timer2Tick();
-    clock.advance(1);
-    nested.timer2Tick();  // the allowance runs out here
+    second();
+    second();  // the allowance runs out here
+    if (boxes.open)
+        boxes.whileOpen();
     EXPECT_EQ(boxes.shownCount, 1);
-    EXPECT_EQ(lengthWhenShown, "00:00:02");
-    clock.advance(1);
-    nested.timer2Tick();  // the tick runs again once the box is closed
-    EXPECT_EQ(state.duree, "00:00:08");
+    ASSERT_EQ(storedRecords(),
+              std::vector<std::string>{"00:00:36" + kSep + "10:00:00" + kSep + "08/12/2026" + kSep + "Soir"});
+    EXPECT_EQ(opt("Dernc Soir", "prix"), "0,1");  // the first minute, no whole minute yet
+    EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:34");
+
+    // A second connection of the run, still under the open box, is not warned again.
+    source.connected = true;
+    second();
+    second();
     EXPECT_EQ(boxes.shownCount, 1);
+    EXPECT_EQ(state.amountDue, "0,2");
 }
 
 TEST_F(TickTest, ConnectionAcrossMidnightWithoutFreePeriodGivesTwoRecords) {
@@ -314,6 +328,21 @@ TEST_F(TickTest, ClockSetBackKeepsCountingFromTheShownLength) {
     run(20);
     EXPECT_EQ(state.duree, "00:02:00");
     EXPECT_EQ(state.lcd2, "19:58:00");
+
+    // Set forward an hour (the change to summer time): the connection still lasts what elapsed.
+    source.connected = false;
+    run(1);
+    source.connected = true;
+    at(1, 59, 55);
+    tick();
+    run(5);
+    at(3, 0, 0);
+    run(5);
+    source.connected = false;
+    run(1);
+    ASSERT_EQ(storedRecords().size(), 2u);
+    EXPECT_EQ(storedRecords()[1], "00:00:10" + kSep + "01:59:55" + kSep + "08/12/2026" + kSep + "P");
+    EXPECT_EQ(opt("Dernc P", "temps"), "00:02:10");
 }
 
 TEST_F(TickTest, ConnectionNameSelectsItsPlan) {
@@ -337,42 +366,52 @@ TEST_F(TickTest, ConnectionNameSelectsItsPlan) {
 
 TEST_F(TickTest, PlanWithoutTotalsIsNeverCountedAgainst) {
     savePlan("Maison", kNoFree, "01:00:00", "19:00:00");
+    ecrireini("Forfaits", "Vide", kNoFree, option);  // saved, but its totals were never written
     start();
     source.connected = true;
     at(12, 0, 0);
     tick();
     run(10);
-    // The connection now reports a name that is no saved plan.
+    // A connection whose name is no saved plan (a phone's hotspot) is counted under the plan in use.
     source.name = "Inconnu";
     run(10);
-    EXPECT_EQ(state.planName, "Inconnu");
-    EXPECT_EQ(state.lcd1, "");
-    EXPECT_EQ(opt("Dernc Inconnu", "temps"), "");
-    EXPECT_EQ(opt("Dernc Inconnu", "avf"), "");
-    EXPECT_EQ(tmp("tempstotal"), "01:00:10");  // the last figures counted under Maison stay
-    EXPECT_EQ(opt("Typeconex", "Forfait"), "Maison");
-    EXPECT_TRUE(storedRecords().empty());
-
-    // Nothing is counted until a plan with totals is selected again; the open connection then goes on.
-    source.name = "Maison";
-    run(3);
-    EXPECT_EQ(state.lcd1, "");
-    engine.selectPlan("Maison");
-    run(2);
-    EXPECT_EQ(state.duree, "00:00:25");
-    EXPECT_EQ(state.lcd1, "01:00:25");
+    EXPECT_EQ(state.planName, "Maison");
+    EXPECT_EQ(state.lcd1, "01:00:20");
     source.connected = false;
     run(1);
+    source.connected = true;  // and so is the next connection
+    run(5);
+    EXPECT_EQ(state.planName, "Maison");
+    EXPECT_EQ(state.duree, "00:00:04");
+
+    // A saved plan without totals is selected but not counted against; the last figures stay.
+    source.name = "Vide";
+    run(10);
+    EXPECT_EQ(state.planName, "Vide");
+    EXPECT_EQ(state.lcd1, "");
+    EXPECT_EQ(opt("Dernc Vide", "temps"), "");
+    EXPECT_EQ(tmp("tempstotal"), "01:00:24");
+    EXPECT_EQ(opt("Typeconex", "Forfait"), "Maison");
     EXPECT_EQ(storedRecords().size(), 1u);
-    EXPECT_EQ(opt("Dernc Maison", "temps"), "01:00:25");
-    EXPECT_EQ(state.connectionText, "Non connecté");
+
+    // Nothing is counted until a plan with totals is selected again; the open connection then goes on.
+    source.name = "";
+    engine.selectPlan("Maison");
+    run(2);
+    EXPECT_EQ(state.duree, "00:00:16");
+    EXPECT_EQ(state.lcd1, "01:00:36");
+    source.connected = false;
+    run(1);
+    EXPECT_EQ(storedRecords().size(), 2u);
+    EXPECT_EQ(opt("Dernc Maison", "temps"), "01:00:36");
     // Whatever plan a new connection's name brings, the state label tells the connection.
-    source.name = "Inconnu";
+    EXPECT_EQ(state.connectionText, "Non connecté");
+    source.name = "Vide";
     source.connected = true;
     run(1);
     EXPECT_EQ(state.connectionText, "Connecté");
     source.connected = false;
-    source.name = "Maison";
+    source.name = "";
     run(1);
 
     // First start: no plan at all, the tick does nothing.

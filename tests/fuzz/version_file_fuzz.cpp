@@ -61,6 +61,7 @@ class FixedClock final : public vq::Clock {
 public:
     vq::Date today() const override { return {2026, 12, 8}; }
     vq::TimeOfDay now() const override { return {12, 0, 0}; }
+    std::int64_t elapsedMs() const override { return 0; }
 };
 
 class Offline final : public vq::ConnectionSource {
@@ -76,6 +77,7 @@ public:
                           vq::DialogIcon) override {
         return vq::DialogAnswer::Ok;
     }
+    void showWithoutWaiting(const std::string&, const std::string&, vq::DialogIcon) override {}
 };
 
 class Starter final : public vq::Launcher {

@@ -9,6 +9,7 @@
 namespace vq::test {
 
 void FakeClock::advance(int seconds) {
+    elapsed += seconds * 1000LL;
     long total = time.hour * 3600L + time.minute * 60L + time.second + seconds;
     long days = total / 86400;
     total %= 86400;

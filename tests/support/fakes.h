@@ -15,12 +15,15 @@ public:
     Date date{2026, 12, 8};
     TimeOfDay time{12, 0, 0};
     Date today() const override { return date; }
+    std::int64_t elapsed = 0;  // milliseconds; setting the date or time leaves it alone
     TimeOfDay now() const override { return time; }
+    std::int64_t elapsedMs() const override { return elapsed; }
     // Moves the clock on by a number of seconds, across midnight when needed.
     void advance(int seconds);
 };
 
-// Records every box shown and answers from a script (Yes when the script is empty).
+// Records every box shown and answers from a script (Yes when the script is empty); a box that does
+// not wait is recorded with an OK button.
 class FakeDialogs final : public Dialogs {
 public:
     struct Shown {
@@ -32,6 +35,9 @@ public:
     std::deque<DialogAnswer> answers;
     DialogAnswer show(const std::string& text, const std::string& title, DialogButtons buttons,
                       DialogIcon icon) override;
+    void showWithoutWaiting(const std::string& text, const std::string& title, DialogIcon icon) override {
+        shown.push_back({text, title, DialogButtons::Ok, icon});
+    }
 };
 
 // A new empty folder, removed with its contents when the object goes.

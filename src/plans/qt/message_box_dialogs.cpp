@@ -22,13 +22,17 @@ QMessageBox::Icon toIcon(DialogIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+QString boxTitle(const std::string& title) {
+    return QString::fromStdString(title.empty() ? std::string(kAppTitle) : title);
+}
+
 }  // namespace
 
 DialogAnswer MessageBoxDialogs::show(const std::string& text, const std::string& title, DialogButtons buttons,
                                      DialogIcon icon) {
     QWidget* parent = m_parent && m_parent->isVisible() ? m_parent : nullptr;
-    QMessageBox box(toIcon(icon), QString::fromStdString(title.empty() ? std::string(kAppTitle) : title),
-                    QString::fromStdString(text), QMessageBox::NoButton, parent);
+    QMessageBox box(toIcon(icon), boxTitle(title), QString::fromStdString(text), QMessageBox::NoButton,
+                    parent);
     if (buttons == DialogButtons::YesNo) {
         QAbstractButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
         QAbstractButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
@@ -40,6 +44,18 @@ DialogAnswer MessageBoxDialogs::show(const std::string& text, const std::string&
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
     return DialogAnswer::Ok;
+}
+
+void MessageBoxDialogs::showWithoutWaiting(const std::string& text, const std::string& title,
+                                           DialogIcon icon) {
+    QWidget* parent = m_parent && m_parent->isVisible() ? m_parent : nullptr;
+    auto* box = new QMessageBox(toIcon(icon), boxTitle(title), QString::fromStdString(text),
+                                QMessageBox::NoButton, parent);
+    box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Over the window it belongs to, that window waits for the OK; the timers and the rest go on.
+    box->setWindowModality(parent ? Qt::WindowModal : Qt::NonModal);
+    box->show();
 }
 
 }  // namespace vq

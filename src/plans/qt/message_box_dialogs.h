@@ -1,5 +1,6 @@
 #pragma once
-// The Dialogs port shown as modal Qt message boxes.
+// The Dialogs port shown as Qt message boxes: modal ones that wait for their answer, and window-modal
+// ones that leave the program running.
 
 #include <QWidget>
 
@@ -14,6 +15,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
     DialogAnswer show(const std::string& text, const std::string& title, DialogButtons buttons,
                       DialogIcon icon) override;
+    void showWithoutWaiting(const std::string& text, const std::string& title, DialogIcon icon) override;
 
 private:
     QWidget* m_parent;

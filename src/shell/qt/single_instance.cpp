@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
+#include <QStandardPaths>
 
 namespace vq {
 namespace {
@@ -21,10 +22,20 @@ SingleInstance::SingleInstance(const QString& dataFolder, QObject* parent)
 
 SingleInstance::~SingleInstance() = default;
 
+// The socket lives in the user's runtime folder (XDG_RUNTIME_DIR, else a private folder of the user's
+// that Qt creates and checks), which the session empties: the files that killed copies leave there
+// do not pile up in the shared temporary folder. A stale one is taken over by the next start.
 QString SingleInstance::serverName(const QString& dataFolder) {
     const QByteArray key = QDir(dataFolder).canonicalPath().toUtf8();
-    return QStringLiteral("varlotte-qyr-") +
-           QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+    const QString name =
+        QStringLiteral("varlotte-qyr-") +
+        QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+#ifdef Q_OS_WIN
+    return name;  // a named pipe, which leaves no file behind
+#else
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? name : QDir(runtime).filePath(name);
+#endif
 }
 
 bool SingleInstance::acquire(int waitMs) {
@@ -72,7 +83,7 @@ void SingleInstance::listen() {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     const QString name = serverName(m_dataFolder);
     if (!m_server->listen(name)) {
-        // A server file left by a copy that was killed.
+        // A server file left by a copy that was killed; this copy holds the lock, so it is stale.
         QLocalServer::removeServer(name);
         m_server->listen(name);
     }

@@ -31,6 +31,7 @@ public:
                           vq::DialogIcon) override {
         return buttons == vq::DialogButtons::Ok ? vq::DialogAnswer::Ok : vq::DialogAnswer::Yes;
     }
+    void showWithoutWaiting(const std::string&, const std::string&, vq::DialogIcon) override {}
 };
 
 // The main window as far as the editor sees it: the plan box, its allowance and its totals.
