@@ -41,8 +41,8 @@ std::optional<double> parseDecimal(std::string_view text) {
     }
     if (!digits)
         return std::nullopt;
-    // from_chars reads "." whatever the process's locale says (a French locale would make strtod
-    // stop at the "." and read 0,5 as 0).
+    // Read with "." whatever the process's locale says: under a French locale the C library's own
+    // reader would stop at the "." and read 0,5 as 0.
     double v = 0;
     const char* end = normal.data() + normal.size();
     auto [ptr, ec] = std::from_chars(normal.data(), end, v, std::chars_format::fixed);
@@ -74,7 +74,7 @@ std::string formatDecimal(double value, char separator) {
     if (value == 0)
         value = 0;  // no "-0"
     char buf[64];
-    // Like "%.15g", but with "." whatever the process's locale says.
+    // At most 15 significant digits, with "." whatever the process's locale says.
     auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
     if (ec != std::errc())
         return "0";
