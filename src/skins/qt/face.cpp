@@ -39,35 +39,10 @@ FacePainter* painterOf(const QWidget* window) {
     return window->findChild<FacePainter*>(QStringLiteral("vqFacePainter"), Qt::FindDirectChildrenOnly);
 }
 
-}  // namespace
-
-QRegion faceRegion(const QImage& face) {
-    if (face.isNull()) {
-        return {};
-    }
-    // 32-bit pixels compared exactly, as the picture holds them (alpha included).
-    const QImage pixels = face.convertToFormat(QImage::Format_ARGB32);
-    const int width = pixels.width();
-    const int height = pixels.height();
-    std::vector<RegionRect> runs;
-    if (pixels.bytesPerLine() == static_cast<qsizetype>(width) * 4) {
-        runs =
-            MakeRegion(PixelGrid{width, height, reinterpret_cast<const std::uint32_t*>(pixels.constBits())});
-    } else {
-        std::vector<std::uint32_t> packed;
-        packed.reserve(static_cast<std::size_t>(width) * height);
-        for (int y = 0; y < height; ++y) {
-            const auto* line = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(y));
-            packed.insert(packed.end(), line, line + width);
-        }
-        runs = MakeRegion(PixelGrid{width, height, packed.data()});
-    }
-    if (runs.empty()) {
-        return {};
-    }
-    // The runs come row by row, left to right, never touching: QRegion's own banded form once the
-    // rows whose runs are identical are merged into one taller band (the form QRegion keeps, so
-    // that regions compare equal and the window system gets few rectangles).
+// The runs come row by row, left to right, never touching: QRegion's own banded form once the
+// rows whose runs are identical are merged into one taller band (the form QRegion keeps, so that
+// regions compare equal and the window system gets few rectangles).
+QVector<QRect> bandedRects(const std::vector<RegionRect>& runs) {
     QVector<QRect> rects;
     std::size_t bandStart = 0;  // first run of the last band in `runs`
     std::size_t bandSize = 0;
@@ -98,6 +73,57 @@ QRegion faceRegion(const QImage& face) {
             }
         }
         i = end;
+    }
+    return rects;
+}
+
+// A window shape goes to the display in one request; X servers without big requests refuse one
+// over 256 KiB, that is some 32,000 rectangles.
+constexpr qsizetype kMaxShapeRects = 30000;
+
+}  // namespace
+
+QRegion faceRegion(const QImage& face) {
+    if (face.isNull()) {
+        return {};
+    }
+    // 32-bit pixels compared exactly, as the picture holds them (alpha included).
+    const QImage pixels = face.convertToFormat(QImage::Format_ARGB32);
+    const int width = pixels.width();
+    const int height = pixels.height();
+    std::vector<RegionRect> runs;
+    if (pixels.bytesPerLine() == static_cast<qsizetype>(width) * 4) {
+        runs =
+            MakeRegion(PixelGrid{width, height, reinterpret_cast<const std::uint32_t*>(pixels.constBits())});
+    } else {
+        std::vector<std::uint32_t> packed;
+        packed.reserve(static_cast<std::size_t>(width) * height);
+        for (int y = 0; y < height; ++y) {
+            const auto* line = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(y));
+            packed.insert(packed.end(), line, line + width);
+        }
+        runs = MakeRegion(PixelGrid{width, height, packed.data()});
+    }
+    if (runs.empty()) {
+        return {};
+    }
+    QVector<QRect> rects = bandedRects(runs);
+    if (rects.size() > kMaxShapeRects) {
+        // Too many runs for one request to the display (a dithered picture): each row keeps one
+        // span, from its first shaped pixel to its last, which at worst leaves a few holes filled.
+        std::vector<RegionRect> spans;
+        for (std::size_t i = 0; i < runs.size();) {
+            std::size_t end = i;
+            while (end < runs.size() && runs[end].top == runs[i].top) {
+                ++end;
+            }
+            spans.push_back(RegionRect{runs[i].left, runs[i].top, runs[end - 1].right, runs[i].bottom});
+            i = end;
+        }
+        rects = bandedRects(spans);
+    }
+    if (rects.size() > kMaxShapeRects) {
+        return {};  // unshaped
     }
     QRegion region;
     region.setRects(rects.constData(), static_cast<int>(rects.size()));

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPalette>
 #include <QScreen>
 #include <cmath>
@@ -24,12 +25,21 @@ namespace {
 // Window systems keep coordinates in 16 bits: a position beyond that is refused by the control.
 constexpr double kMaxPixel = 32767;
 
+// A picture larger than this on either side is no window face (a window that size fits no screen,
+// and its pixels alone would take hundreds of megabytes): it is refused like a missing one.
+constexpr int kMaxPictureSide = 8192;
+
 QPixmap loadPicture(const QString& path) {
-    QPixmap picture;
-    if (!picture.load(path)) {
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
         return {};
     }
-    return picture;
+    QImage image = reader.read();
+    if (image.isNull() || image.width() > kMaxPictureSide || image.height() > kMaxPictureSide) {
+        return {};
+    }
+    return QPixmap::fromImage(std::move(image));
 }
 
 // The built-in picture `name` ("image4.gif"); a face is stored under either extension.

@@ -58,6 +58,19 @@ TEST(Face, RegionIsTheNonBackgroundPixels) {
     EXPECT_EQ(appliedFace(&window).size(), QSize(6, 4));
     applyFace(&window, QPixmap::fromImage(shape(5, 5, QRect())));  // one colour: unshaped
     EXPECT_TRUE(window.mask().isEmpty());
+
+    // A dithered face has more runs than the display takes in one request: each row keeps the span
+    // from its first shaped pixel to its last.
+    QImage dithered = shape(300, 300, QRect());
+    QRegion spans;
+    for (int y = 0; y < 300; ++y) {
+        for (int x = (y + 1) % 2; x < 300; x += 2) {
+            dithered.setPixelColor(x, y, QColor(0, 0, 0));
+        }
+        spans += QRect((y + 1) % 2, y, 299, 1);
+    }
+    EXPECT_EQ(faceRegion(dithered), spans);
+    EXPECT_EQ(faceRegion(dithered).rectCount(), 300);
 }
 
 struct Windows {
@@ -129,6 +142,9 @@ TEST(SkinLoader, SkinOverridesTheBuiltInLookItemByItem) {
     shape(60, 50, QRect(0, 10, 60, 5)).save(QString::fromStdString(skin.file("image2.bmp")), "BMP");
     shape(24, 12, QRect(1, 1, 20, 9)).save(QString::fromStdString(skin.file("image19.gif")), "BMP");
     writeFile(skin.file("image4.gif"), "not a picture");
+    QImage tooWide(8193, 2, QImage::Format_RGB32);
+    tooWide.fill(QColor(0, 128, 0));
+    tooWide.save(QString::fromStdString(skin.file("image10.gif")), "PNG");
     writeFile(skin.file("fichier1.ini"),
               "[TOP]\nlcd1=600\ntemps=300\n[Left]\nLabel4=\n[Couleur]\nlabel4=255\n");
     writeFile(skin.file("fichier2.ini"), "[Top]\nDataGrid1=600\n[Left]\nDataGrid1=150\n");
@@ -144,6 +160,7 @@ TEST(SkinLoader, SkinOverridesTheBuiltInLookItemByItem) {
     EXPECT_EQ(w.main.mask(), QRegion(2, 2, 30, 20));  // cut from the compact face
     // A picture that does not decode leaves the built-in one; one that does replaces it.
     EXPECT_EQ(w.command12->picture().size(), builtIn.command12->picture().size());
+    EXPECT_EQ(w.command15->picture().size(), builtIn.command15->picture().size());  // too large
     EXPECT_EQ(w.exit->size(), QSize(24, 12));
 
     EXPECT_EQ(w.lcd1->pos(), QPoint(builtIn.lcd1->x(), px(&w.main, 600)));
