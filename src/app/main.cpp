@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
     // The records window is created hidden with its list loaded, before the start-up may add a
     // connection a crash interrupted.
     records.load();
-    vq::RecordsWindow recordsWindow(records, recordEditor, clock, [&mainWindow] { mainWindow.show(); });
+    vq::RecordsWindow recordsWindow(records, recordEditor, clock, dialogs,
+                                    [&mainWindow] { mainWindow.show(); });
 
     QObject::connect(&mainWindow, &vq::MainWindow::recordsRequested, &mainWindow, [&] {
         mainWindow.hide();
