@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fakes.h"
-
 namespace vq {
 namespace {
 
@@ -39,17 +37,6 @@ TEST(CsvExport, SelectsAPlanAndACalendarMonth) {
     EXPECT_EQ(parseYearMonth("2026-01"), (YearMonth{2026, 1}));
     for (const char* bad : {"2026-13", "2026-00", "2026-1", "26-01-01", "2026/01", "abcd-01", ""})
         EXPECT_FALSE(parseYearMonth(bad)) << bad;
-}
-
-TEST(CsvExport, ReplacesTheFileOrSaysItCannot) {
-    test::TempDir dir;
-    const std::string path = dir.file("export.csv");
-    test::writeFile(path, "ancien contenu plus long que le nouveau\n");
-    ASSERT_TRUE(writeRecordsCsv(kLines, {"Maison", std::nullopt}, path));
-    EXPECT_EQ(test::readFile(path),
-              "Durée (s),Durée,Début,Forfait\r\n360000,100:00:00,2026-11-30T09:00:00,Maison\r\n");
-    EXPECT_FALSE(writeRecordsCsv(kLines, {}, dir.file("absent/export.csv")));
-    EXPECT_FALSE(writeRecordsCsv(kLines, {}, dir.path() + "/"));
 }
 
 }  // namespace
