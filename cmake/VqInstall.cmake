@@ -1,6 +1,7 @@
 # Installation: the program, its update helper and installer (a private program, under libexec), the
-# desktop entry, the icon and the bundled skins; `cpack` turns the same into a .deb. An installed copy
-# cannot write its folder and so never updates itself: the package manager updates it.
+# desktop entry with its AppStream metainfo, the icon and the bundled skins; `cpack` turns the same
+# into a .deb. An installed copy cannot write its folder and so never updates itself: the package
+# manager updates it.
 include(GNUInstallDirs)
 install(TARGETS Varlotte RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET mj)
@@ -8,6 +9,9 @@ if(TARGET mj)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/varlotte-qyr.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The software centres' description of the same entry.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/fr.varlotte_qyr.varlotte.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/icons/varlotte-qyr.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/icons/varlotte-qyr-64.png

@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev openssl libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-x11 python3 python3-dbus python3-dbusmock python3-pyftpdlib python3-xlib
   xvfb xdotool x11-utils imagemagick trayer faketime libfaketime
-  poppler-utils fonts-dejavu-core locales
+  poppler-utils fonts-dejavu-core locales appstream
 )
 
 sudo=""
@@ -50,7 +50,7 @@ commands=(
   dbus-daemon:dbus dbus-run-session:dbus /usr/bin/python3:python3
   Xvfb:xvfb xdotool:xdotool xprop:x11-utils xwininfo:x11-utils xdpyinfo:x11-utils import:imagemagick
   trayer:trayer faketime:faketime pdftoppm:poppler-utils locale:libc-bin localedef:libc-bin
-  runuser:util-linux setsid:util-linux dpkg-deb:dpkg openssl:openssl
+  runuser:util-linux setsid:util-linux dpkg-deb:dpkg openssl:openssl appstreamcli:appstream
 )
 modules=(dbus:python3-dbus dbusmock:python3-dbusmock pyftpdlib:python3-pyftpdlib Xlib:python3-xlib)
 files=(

@@ -1,9 +1,13 @@
 // The program's entry: decides the data folder, builds the adapters and the logic, creates the
-// windows and runs the start-up. Nothing else in the program creates adapters or logic objects.
+// windows and runs the start-up, or runs the command line without a display. Nothing else in the
+// program creates adapters or logic objects.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include "core/clock.h"
 #include "engine/connection_source_dbus.h"
@@ -16,6 +20,7 @@
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"
+#include "shell/command_line.h"
 #include "shell/exits.h"
 #include "shell/notification_tray.h"
 #include "shell/process_launcher_qt.h"
@@ -27,26 +32,47 @@
 
 namespace {
 
+constexpr const char* kAppName = "Varlotte";
+
 // The program folder when it can be written; else the user's application-data folder (an
-// installed copy under /usr), created when missing.
-QString chooseDataFolder(const QString& programFolder) {
-    if (vq::folderWritable(programFolder.toStdString()))
+// installed copy under /usr). The counting copy tries a write and creates the folder when missing;
+// the command line, which writes nothing, asks the system for the permission and creates nothing.
+QString chooseDataFolder(const QString& programFolder, bool forCounting) {
+    const bool writable =
+        forCounting ? vq::folderWritable(programFolder.toStdString()) : QFileInfo(programFolder).isWritable();
+    if (writable)
         return programFolder;
     const QString appData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(appData);
+    if (forCounting)
+        QDir().mkpath(appData);
     return appData;
+}
+
+// The command line: parsed before any window system is touched, run with a core application only
+// (no display, no single-copy socket, no lock).
+int runCommandLine(int argc, char** argv, const std::vector<std::string>& args) {
+    const vq::CommandLine command = vq::parseCommandLine(args);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromUtf8(kAppName));
+    const std::string dataFolder =
+        chooseDataFolder(QCoreApplication::applicationDirPath(), false).toStdString();
+    vq::SystemClock clock;
+    return vq::runCommandLine(command, dataFolder, clock, std::cout, std::cerr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (vq::wantsCommandLine(args))
+        return runCommandLine(argc, argv, args);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Varlotte"));
+    QApplication::setApplicationName(QString::fromUtf8(kAppName));
     QApplication::setApplicationDisplayName(QString::fromUtf8(vq::kAppTitle));
 
     // ---- Folders ----------------------------------------------------------------------------
     const QString programFolder = QCoreApplication::applicationDirPath();
-    const std::string dataFolder = chooseDataFolder(programFolder).toStdString();
+    const std::string dataFolder = chooseDataFolder(programFolder, true).toStdString();
     const std::string optionPath = dataFolder + "/option.ini";
     // One running copy per data folder, or a connection would be counted twice: a second start shows
     // the running copy's main window and ends. A copy that is just ending (a restart) is waited for.
@@ -98,7 +124,8 @@ int main(int argc, char** argv) {
     // The records window is created hidden with its list loaded, before the start-up may add a
     // connection a crash interrupted.
     records.load();
-    vq::RecordsWindow recordsWindow(records, recordEditor, clock, [&mainWindow] { mainWindow.show(); });
+    vq::RecordsWindow recordsWindow(records, recordEditor, clock, dialogs,
+                                    [&mainWindow] { mainWindow.show(); });
 
     QObject::connect(&mainWindow, &vq::MainWindow::recordsRequested, &mainWindow, [&] {
         mainWindow.hide();

@@ -61,6 +61,29 @@ bool twoDigits(std::string_view s, int max) {
 
 }  // namespace
 
+std::string durationFromSeconds(std::int64_t seconds) {
+    if (seconds < 0)
+        seconds = 0;
+    std::string hours = std::to_string(seconds / 3600);
+    if (hours.size() < 2)
+        hours.insert(0, 1, '0');
+    const auto pad = [](std::int64_t n) { return std::string{char('0' + n / 10), char('0' + n % 10)}; };
+    return hours + ":" + pad(seconds / 60 % 60) + ":" + pad(seconds % 60);
+}
+
+std::optional<std::int64_t> durationSeconds(std::string_view d) {
+    const std::size_t colon = d.find(':');
+    if (colon == 0 || colon == std::string_view::npos || d.size() != colon + 6 || d[colon + 3] != ':')
+        return std::nullopt;
+    const std::string_view hours = d.substr(0, colon);
+    if (hours.size() > 12 || hours.find_first_not_of("0123456789") != std::string_view::npos ||
+        !twoDigits(d.substr(colon + 1, 2), 59) || !twoDigits(d.substr(colon + 4, 2), 59))
+        return std::nullopt;
+    std::int64_t h = 0;
+    std::from_chars(hours.data(), hours.data() + hours.size(), h);
+    return h * 3600 + fieldValue(d.substr(colon + 1, 2)) * 60 + fieldValue(d.substr(colon + 4, 2));
+}
+
 std::string ajoutemps(std::string_view a, std::string_view b) {
     Fields x = readFields(a), y = readFields(b);
     long s = x.s + y.s, carry = 0;

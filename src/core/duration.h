@@ -1,6 +1,8 @@
 #pragma once
 // Durations and clock times as "hh:mm:ss" texts, added and subtracted field by field.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,12 @@ std::string Enlevetps(std::string_view a, std::string_view b);
 int durationHours(std::string_view d);
 // The minute field (characters 4-5, or 5-6 for three-digit hours); 0 if unreadable.
 int durationMinutes(std::string_view d);
+
+// A number of seconds as a duration text, hours in two digits or more (negative counts as 0).
+std::string durationFromSeconds(std::int64_t seconds);
+// The seconds a duration text stands for: digits, ":", two-digit minutes and seconds up to 59, any
+// number of hour digits; nothing for anything else (exports and sums that must not guess).
+std::optional<std::int64_t> durationSeconds(std::string_view d);
 
 // True when x is a duration a user may type: "hh:mm:ss", hours up to 99, minutes and seconds up to 59.
 bool isTypedDurationValid(std::string_view x);

@@ -15,15 +15,6 @@ namespace {
 
 const char* const kWarning = "Il vaudrait mieux arrêter, le forfait est dépassé.";
 
-// A number of seconds as a duration text, hours in two digits or more.
-std::string durationText(std::int64_t seconds) {
-    std::string hours = std::to_string(seconds / 3600);
-    if (hours.size() < 2)
-        hours.insert(0, 1, '0');
-    const auto twoDigits = [](std::int64_t n) { return std::string{char('0' + n / 10), char('0' + n % 10)}; };
-    return hours + ":" + twoDigits(seconds / 60 % 60) + ":" + twoDigits(seconds % 60);
-}
-
 // The amount due as stored: a number, or 0 when the text is not one.
 std::string storableAmount(const std::string& amount) {
     return parseDecimal(amount) ? amount : std::string("0");
@@ -202,7 +193,7 @@ void Engine::carryMidnight() {
 std::string Engine::connectionLength() {
     const std::int64_t seconds =
         std::max<std::int64_t>(0, (m_deps.clock.elapsedMs() - m_measuredFrom) / 1000);
-    return ajoutemps(durationText(seconds), m_state.decalage);
+    return ajoutemps(durationFromSeconds(seconds), m_state.decalage);
 }
 
 void Engine::count() {

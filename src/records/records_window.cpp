@@ -1,5 +1,6 @@
 #include "records/records_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "records/csv_export.h"
 #include "skins/qt/face.h"
 #include "skins/qt/picture_button.h"
 
@@ -40,12 +42,13 @@ void setTextIfChanged(QLineEdit* box, const std::string& text) {
 
 }  // namespace
 
-RecordsWindow::RecordsWindow(RecordStore& store, RecordEditor& editor, const Clock& clock,
+RecordsWindow::RecordsWindow(RecordStore& store, RecordEditor& editor, const Clock& clock, Dialogs& dialogs,
                              std::function<void()> showMainWindow, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_store(store),
       m_editor(editor),
       m_clock(clock),
+      m_dialogs(dialogs),
       m_showMainWindow(std::move(showMainWindow)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Modification"));
@@ -101,6 +104,22 @@ RecordsWindow::RecordsWindow(RecordStore& store, RecordEditor& editor, const Clo
     m_remove = button(QStringLiteral("Command1"), QString(), QStringLiteral("Supprimer"), 515, 350, 105, 26);
     m_exit = button(QStringLiteral("Command6"), QStringLiteral("Sortir"), QStringLiteral("X"), kWidth - 28, 6,
                     20, 20);
+
+    // The exports live in the list's context menu; their shortcuts work anywhere in the window.
+    auto* exportAll = new QAction(QStringLiteral("Exporter en CSV…"), m_list);
+    exportAll->setObjectName(QStringLiteral("exportCsv"));
+    exportAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_exportPlanMonth = new QAction(QStringLiteral("Exporter ce forfait et ce mois en CSV…"), m_list);
+    m_exportPlanMonth->setObjectName(QStringLiteral("exportPlanMonthCsv"));
+    m_exportPlanMonth->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    for (QAction* a : {exportAll, m_exportPlanMonth}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        a->setShortcutVisibleInContextMenu(true);
+        m_list->addAction(a);
+    }
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(exportAll, &QAction::triggered, this, &RecordsWindow::exportAll);
+    connect(m_exportPlanMonth, &QAction::triggered, this, &RecordsWindow::exportSelectedPlanMonth);
 
     connect(m_list, &QListWidget::currentRowChanged, this, &RecordsWindow::selectRecord);
     connect(m_list, &QListWidget::itemClicked, this,
@@ -177,6 +196,18 @@ void RecordsWindow::exitWindow() {
         m_showMainWindow();
 }
 
+void RecordsWindow::exportAll() {
+    exportRecordsCsv(m_store, m_dialogs, {});
+}
+
+void RecordsWindow::exportSelectedPlanMonth() {
+    const int row = m_list->currentRow();
+    if (row < 0 || row >= m_store.count())
+        return;
+    if (std::optional<CsvSelection> selection = selectionOf(m_store.lines()[static_cast<std::size_t>(row)]))
+        exportRecordsCsv(m_store, m_dialogs, *selection);
+}
+
 void RecordsWindow::run(const std::function<void()>& step) {
     if (m_busy)
         return;
@@ -215,6 +246,7 @@ void RecordsWindow::showRows() {
         box->setEnabled(m_rows.editRowEnabled);
     m_confirmAdd->setEnabled(m_rows.addConfirmEnabled);
     m_confirmEdit->setEnabled(m_rows.editConfirmEnabled);
+    m_exportPlanMonth->setEnabled(m_rows.selected >= 0);
     if (m_list->currentRow() != m_rows.selected) {
         const QSignalBlocker block(m_list);
         m_list->setCurrentRow(m_rows.selected);

@@ -2,6 +2,7 @@
 // The records window "Form2" ("Modification"): the connection records as a list, an add row and an
 // edit row, and the picture buttons that open, confirm and remove. A frameless window laid out by
 // coordinates, so that a skin can move its controls; it is created once and only hidden afterwards.
+// The list's context menu and two shortcuts export the records to CSV (no button: skins stay valid).
 
 #include <QPixmap>
 #include <QWidget>
@@ -10,11 +11,13 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/dialogs.h"
 #include "records/record_editor.h"
 #include "records/record_store.h"
 
 class QLabel;
 class QLineEdit;
+class QAction;
 class QListWidget;
 
 namespace vq {
@@ -24,7 +27,7 @@ class PictureButton;
 class RecordsWindow : public QWidget {
     Q_OBJECT
 public:
-    RecordsWindow(RecordStore& store, RecordEditor& editor, const Clock& clock,
+    RecordsWindow(RecordStore& store, RecordEditor& editor, const Clock& clock, Dialogs& dialogs,
                   std::function<void()> showMainWindow, QWidget* parent = nullptr);
     ~RecordsWindow() override;
 
@@ -47,6 +50,9 @@ private:
     void confirmEdit();
     void removeRecord();
     void exitWindow();
+    // Every record, or those of the selected record's plan and month.
+    void exportAll();
+    void exportSelectedPlanMonth();
 
     // Runs one of the editor's steps on the rows as the user left them, then shows the result.
     void run(const std::function<void()>& step);
@@ -63,6 +69,7 @@ private:
     RecordStore& m_store;
     RecordEditor& m_editor;
     const Clock& m_clock;
+    Dialogs& m_dialogs;
     std::function<void()> m_showMainWindow;
     RecordsRows m_rows;
     bool m_busy = false;
@@ -85,6 +92,7 @@ private:
     PictureButton* m_confirmEdit = nullptr;
     PictureButton* m_remove = nullptr;
     PictureButton* m_exit = nullptr;
+    QAction* m_exportPlanMonth = nullptr;
 };
 
 }  // namespace vq

@@ -5,9 +5,13 @@
   crash    connect, kill -9, restart: the connection recorded once with the last totals
   metered  a metered connection named after a saved plan selects that plan and counts under it
   price    a plan without allowance prices its decimal first-minute price in the locale's own format
+  cli      --status, --json and --export-csv beside a counting copy, without a display, writing nothing
 """
 
+import csv
+import json
 import os
+import subprocess
 import signal
 import sys
 import time
@@ -132,8 +136,69 @@ def scenario_price(s):
     check(prix == f"1{mark}75", f"prix {prix!r} under {s.locale}, expected 1{mark}75")
 
 
+def scenario_cli(s):
+    plan = 'Soir, "été"'
+    old = [SEP.join(["01:00:00", "20:13:05", "08/11/2026", plan]), SEP.join(["00:10:00", "09:00:00", "01/12/2026", "Maison"])]
+    option = dict(MAISON)
+    option["Typeconex"] = {"Forfait": plan, "Version": "0"}
+    option["Forfaits"] = {plan: "/1/0/0,02/0/0/20/00:00:00/00:00:00", **MAISON["Forfaits"]}
+    option[f"Dernc {plan}"] = {"temps": "01:00:00", "avf": "19:00:00", "prix": "0", "forfaitdep": "2"}
+    option["Enregistrement"] = {"1": old[0], "2": old[1]}
+    option["nbdent"] = {"n°": "2"}
+    s.write_option(option)
+    s.launch()
+    # No display, no bus: the command line needs neither.
+    env = {k: v for k, v in s.env.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS")}
+    out = os.path.join(s.tmp, "out.csv")
+
+    def run(*args, status=0):
+        r = subprocess.run([s.binary, *args], env=env, cwd=s.tmp, capture_output=True, text=True, timeout=20)
+        check(r.returncode == status, f"{args}: status {r.returncode}, stderr {r.stderr!r}")
+        return r
+
+    def exported(*args):
+        run("--export-csv", out, *args)
+        with open(out, newline="", encoding="utf-8") as f:
+            return list(csv.reader(f))
+
+    def row(line):
+        length, start, date, name = line.split(SEP)
+        d, m, y = date.split("/")
+        return [str(seconds(length)), length, f"{y}-{m}-{d}T{start}", name]
+
+    def files():
+        return {n: (os.stat(os.path.join(s.folder, n)).st_mtime_ns, open(os.path.join(s.folder, n), "rb").read())
+                for n in os.listdir(s.folder)}
+
+    # First calls, on an idle program whose files stay as they are: the command line writes nothing.
+    time.sleep(1)
+    before, folder_mtime = files(), os.stat(s.folder).st_mtime_ns
+    header = ["Durée (s)", "Durée", "Début", "Forfait"]
+    check(exported() == [header] + [row(l) for l in old], f"export: {exported()}")
+    check(exported("--plan", plan, "--month", "2026-11") == [header, row(old[0])], "export of one plan and month")
+    check(not json.loads(run("--status", "--json").stdout)["counting"], "counting before any connection")
+    check(run("--statut", status=2).stderr.startswith("Varlotte : "), "a bad argument refused without a message")
+    check(files() == before and os.stat(s.folder).st_mtime_ns == folder_mtime,
+          "the command line wrote to the data folder")
+
+    # Beside a counting copy: the open connection is in the figures.
+    s.connect(name="Box")
+    counted_for(s, 2)
+    figures = json.loads(run("--status", "--json").stdout)
+    check(figures["plan"] == plan and figures["counting"], f"status while counting: {figures}")
+    check(figures["used_seconds"] >= 3602 and figures["allowance_seconds"] == 72000, f"figures {figures}")
+    text = run("--status").stdout
+    check(f"Forfait : {plan}\n" in text and "Connexion en cours : oui\n" in text, f"status text {text!r}")
+    check(exported() == [header] + [row(l) for l in old], "export while counting")
+    s.disconnect()
+    wait_for("the connection to close", lambda: s.tempo().get("ouinon") == "1")
+    lines, _ = records(s)
+    check(exported() == [header] + [row(l) for l in lines] and len(lines) == 3, "export after the connection")
+    s.running()
+
+
 SCENARIOS = {"close": scenario_close, "crash": scenario_crash, "metered": scenario_metered,
-             "price": scenario_price}
+             "price": scenario_price, "cli": scenario_cli}
 
 
 def main():

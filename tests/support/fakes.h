@@ -2,6 +2,7 @@
 // Fakes of the core ports and a fresh temporary folder per test.
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,14 @@ public:
                       DialogIcon icon) override;
     void showWithoutWaiting(const std::string& text, const std::string& title, DialogIcon icon) override {
         shown.push_back({text, title, DialogButtons::Ok, icon});
+    }
+    // File names asked for: the name proposed each time; answered with `saveAs` (empty: cancelled).
+    std::vector<std::string> proposedNames;
+    std::string saveAs;
+    std::optional<std::string> askSaveFileName(const std::string&,
+                                               const std::string& suggestedName) override {
+        proposedNames.push_back(suggestedName);
+        return saveAs.empty() ? std::nullopt : std::optional<std::string>(saveAs);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "plans/qt/message_box_dialogs.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -56,6 +58,17 @@ void MessageBoxDialogs::showWithoutWaiting(const std::string& text, const std::s
     // Over the window it belongs to, that window waits for the OK; the timers and the rest go on.
     box->setWindowModality(parent ? Qt::WindowModal : Qt::NonModal);
     box->show();
+}
+
+std::optional<std::string> MessageBoxDialogs::askSaveFileName(const std::string& title,
+                                                              const std::string& suggestedName) {
+    QWidget* parent = m_parent && m_parent->isVisible() ? m_parent : nullptr;
+    const QString chosen = QFileDialog::getSaveFileName(
+        parent, QString::fromStdString(title), QDir::home().filePath(QString::fromStdString(suggestedName)),
+        QStringLiteral("Fichiers CSV (*.csv)"));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.toStdString();
 }
 
 }  // namespace vq

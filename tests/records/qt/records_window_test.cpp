@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -35,7 +36,7 @@ protected:
     }
     void open() {
         store.load();
-        window = std::make_unique<RecordsWindow>(store, editor, clock, [this] { ++mainShown; });
+        window = std::make_unique<RecordsWindow>(store, editor, clock, dialogs, [this] { ++mainShown; });
         window->show();
     }
 
@@ -279,6 +280,41 @@ TEST_F(RecordsWindowTest, ExitHidesAndKeepsEverything) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(mainShown, 2);
     EXPECT_EQ(list()->count(), 1);
+}
+
+TEST_F(RecordsWindowTest, ExportsFromTheListsMenuAndItsShortcuts) {
+    store.load();
+    store.append(line("01:00:00", "Maison"));
+    store.append(line("00:30:00", "Soir"));
+    store.append(makeRecordLine("00:20:00", "08:00:00", "30/11/2026", "Maison"));
+    open();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QStringList entries;
+    for (QAction* a : list()->actions())
+        entries << a->text();
+    EXPECT_EQ(list()->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_EQ(entries, QStringList({"Exporter en CSV…", "Exporter ce forfait et ce mois en CSV…"}));
+
+    dialogs.saveAs = dir.file("toutes.csv");
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(test::readFile(dialogs.saveAs),
+              "Durée (s),Durée,Début,Forfait\r\n3600,01:00:00,2026-12-01T10:00:00,Maison\r\n"
+              "1800,00:30:00,2026-12-01T10:00:00,Soir\r\n1200,00:20:00,2026-11-30T08:00:00,Maison\r\n");
+
+    // The selected record's plan and month.
+    dialogs.saveAs = dir.file("maison.csv");
+    clickRecord(2);
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(dialogs.proposedNames,
+              (std::vector<std::string>{"connexions.csv", "connexions-Maison-2026-11.csv"}));
+    EXPECT_EQ(test::readFile(dialogs.saveAs),
+              "Durée (s),Durée,Début,Forfait\r\n1200,00:20:00,2026-11-30T08:00:00,Maison\r\n");
+
+    dialogs.saveAs = dir.file("absent/maison.csv");
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Impossible d'écrire le fichier « " + dialogs.saveAs + " ».");
 }
 
 TEST_F(RecordsWindowTest, TakesTheSizeOfItsFace) {
