@@ -5,15 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/duration.h"
-#include "engine_fixture.h"
 #include "records/record_editor.h"
+#include "support/engine_fixture.h"
 
 namespace vq::test {
 namespace {
-
-const std::string kSep = "     |     ";
-const std::string kNoFree = "/1/0/0/0/0/20/00:00:00/00:00:00";
 
 class DiskFaultTest : public EngineTest {
 protected:
@@ -66,7 +62,9 @@ TEST_F(DiskFaultTest, ConnectionEndingOnAFullDiskIsStoredOnceWhenTheDiskHasRoom)
     source.connected = false;
     run(1);
     ASSERT_EQ(storedRecords().size(), 2u);
-    EXPECT_EQ(opt("Dernc Soir", "temps"), ajoutemps("01:00:30", storedRecords()[1].substr(0, 8)));
+    // Opened on the first tick of the ten, counted until the last.
+    EXPECT_EQ(storedRecords()[1], "00:00:09" + kSep + "20:00:43" + kSep + "08/12/2026" + kSep + "Soir");
+    EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:39");
 }
 
 TEST_F(DiskFaultTest, KilledWhileTheEndedConnectionWaitsItIsRestoredOnce) {
@@ -79,11 +77,7 @@ TEST_F(DiskFaultTest, KilledWhileTheEndedConnectionWaitsItIsRestoredOnce) {
     setIniWriteFailureForTesting(false);
 
     // Killed here. The next start restores the figures of the last crash-state write.
-    MainState after;
-    RecordStore store(option);
-    Engine again{after, Engine::Deps{clock, source, dialogs, store, nullptr, nullptr}, dir.path()};
-    store.load();
-    again.formLoad();
+    restart();
     ASSERT_EQ(storedRecords(),
               std::vector<std::string>{"00:00:20" + kSep + "20:00:00" + kSep + "08/12/2026" + kSep + "Soir"});
     EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:20");
