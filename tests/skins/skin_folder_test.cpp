@@ -15,6 +15,13 @@ using test::FakeDialogs;
 using test::TempDir;
 using test::writeFile;
 
+// The program's file in its folder, as the installer names it.
+#ifdef _WIN32
+constexpr const char* kProgramFile = "/Varlotte.exe";
+#else
+constexpr const char* kProgramFile = "/Varlotte";
+#endif
+
 void touch(const TempDir& dir, std::initializer_list<const char*> names) {
     for (const char* n : names) {
         writeFile(dir.file(n), "x");
@@ -114,17 +121,17 @@ TEST(SkinFolder, AcceptingStoresTheFolderThenStartsTheProgramAnew) {
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), "");
     EXPECT_TRUE(launcher.tried.empty());
 
-    launcher.startable = {programExecutable(program.path())};
+    const std::string programFile = program.path() + kProgramFile;
+    launcher.startable = {programFile};
     EXPECT_EQ(acceptSkinFolder("Valable: oui", skin.path(), with), SkinAcceptResult::Restarted);
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), skin.path());
-    EXPECT_EQ(launcher.tried, (std::vector<std::string>{programExecutable(program.path())}));
+    EXPECT_EQ(launcher.tried, std::vector<std::string>{programFile});
 
     // Under another name the running program's own file is started instead.
     launcher.tried.clear();
     launcher.startable = {"/elsewhere/varlotte-dev"};
     EXPECT_EQ(acceptSkinFolder("Valable: oui", skin.path() + "/", with), SkinAcceptResult::Restarted);
-    EXPECT_EQ(launcher.tried,
-              (std::vector<std::string>{programExecutable(program.path()), "/elsewhere/varlotte-dev"}));
+    EXPECT_EQ(launcher.tried, (std::vector<std::string>{programFile, "/elsewhere/varlotte-dev"}));
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), skin.path() + "/");
 
     // Nothing starts: the folder stays stored, the user is told and the program goes on.
@@ -139,7 +146,7 @@ TEST(SkinFolder, AFolderThatCannotBeStoredStartsNothing) {
     writeFile(data.file("option.ini"), "[Typeconex]\nDossier=/old\n");
     FakeDialogs dialogs;
     FakeLauncher launcher;
-    launcher.startable = {programExecutable(data.path())};
+    launcher.startable = {data.path() + kProgramFile};
     const SkinAcceptance with{data.file("option.ini"), data.path(), "", dialogs, launcher};
     setIniWriteFailureForTesting(true);
     const SkinAcceptResult result = acceptSkinFolder("Valable: oui", skin.path(), with);
