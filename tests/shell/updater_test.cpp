@@ -84,6 +84,14 @@ public:
 constexpr const char* kWeb = "http://127.0.0.1:8000";
 constexpr const char* kFtp = "ftp://127.0.0.1:2121";
 
+// The program's own account on the update server, with the servers moved to loopback.
+UpdateAddresses onLoopback() {
+    UpdateAddresses addresses = defaultUpdateAddresses();
+    addresses.webBase = kWeb;
+    addresses.ftpBase = kFtp;
+    return addresses;
+}
+
 class UpdaterTest : public ::testing::Test {
 protected:
     test::TempDir program;
@@ -93,7 +101,7 @@ protected:
     UpdateFetcher fetcher{transfer, verifier};
     FakeStarter starter;
     MainState state;
-    Updater updater{{kWeb, kFtp, "varlotteqyr", "37084216"}, program.file("mj"), program.path(), data.path()};
+    Updater updater{onLoopback(), program.file("mj"), program.path(), data.path()};
     const std::string executable = std::string(
         "\x7f"
         "ELF new build\n");
@@ -202,6 +210,7 @@ TEST_F(UpdaterTest, AVerifiedDownloadWaitsInTheDataFolderAndInstallHandsItOver) 
     EXPECT_TRUE(verified);
     EXPECT_EQ(states, (std::vector<TransferState>{TransferState::Connecting, TransferState::Receiving,
                                                   TransferState::Completed}));
+    // The published account, as the server expects it.
     EXPECT_EQ(transfer.lastOptions.user, "varlotteqyr");
     EXPECT_EQ(transfer.lastOptions.password, "37084216");
     EXPECT_EQ(transfer.lastOptions.maxBytes, kDownloadMaxBytes);
