@@ -2,11 +2,14 @@
 // Fakes of the core ports and a fresh temporary folder per test.
 
 #include <deque>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/clock.h"
 #include "core/dialogs.h"
+#include "core/launcher.h"
 
 namespace vq::test {
 
@@ -38,6 +41,17 @@ public:
     void showWithoutWaiting(const std::string& text, const std::string& title, DialogIcon icon) override {
         shown.push_back({text, title, DialogButtons::Ok, icon});
     }
+};
+
+// Records every program it is asked to start, with its arguments, whether it started or not; a
+// program starts when `startable` lists it, and any program does while `startable` is not set.
+class FakeLauncher final : public Launcher {
+public:
+    std::vector<std::pair<std::string, std::vector<std::string>>> asked;
+    std::optional<std::vector<std::string>> startable;
+    bool start(const std::string& program, const std::vector<std::string>& arguments) override;
+    // The programs asked for, in order.
+    std::vector<std::string> programs() const;
 };
 
 // A new empty folder, removed with its contents when the object goes.
