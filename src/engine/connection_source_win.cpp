@@ -1,5 +1,7 @@
 #include "engine/connection_source_win.h"
 
+#include <utility>
+
 // clang-format off
 #include <windows.h>
 #include <wininet.h>
@@ -21,29 +23,39 @@ std::string utf8(const wchar_t* text) {
     return out;
 }
 
+WinInetSource::ConnectedState askWinInet() {
+    WinInetSource::ConnectedState state;
+    DWORD flags = 0;
+    wchar_t name[256] = {};
+    state.connected = InternetGetConnectedStateExW(&flags, name, 255, 0) == TRUE;
+    name[255] = L'\0';
+    state.flags = flags;
+    state.name = name;
+    return state;
+}
+
 }  // namespace
 
+WinInetSource::WinInetSource(std::function<ConnectedState()> query, std::wstring profilesKey)
+    : m_query(query ? std::move(query) : std::function<ConnectedState()>(askWinInet)),
+      m_profilesKey(std::move(profilesKey)) {}
+
 bool WinInetSource::isConnected() {
-    DWORD flags = 0;
-    return InternetGetConnectedState(&flags, 0) == TRUE;
+    return m_query().connected;
 }
 
 std::string WinInetSource::activeConnectionName() {
-    DWORD flags = 0;
-    wchar_t name[256] = {};
-    if (InternetGetConnectedStateExW(&flags, name, 255, 0) != TRUE)
-        return {};
+    const ConnectedState state = m_query();
     // Only a dial-up connection names a plan; a network one reports "LAN Connection" or the like.
-    if (!(flags & INTERNET_CONNECTION_MODEM))
+    if (!state.connected || !(state.flags & INTERNET_CONNECTION_MODEM))
         return {};
-    name[255] = L'\0';
-    return utf8(name);
+    return utf8(state.name.c_str());
 }
 
 std::vector<std::string> WinInetSource::profileNames() {
     std::vector<std::string> names;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"RemoteAccess\\Profile", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, m_profilesKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return names;
     for (DWORD index = 0; index < kMaxProfiles; ++index) {
         wchar_t name[1024] = {};

@@ -22,6 +22,8 @@ public:
     // Checks unless checks are off, one is running, or the copy is installed (no updates at all).
     void connectionOpened(int installedVersion) override;
     UpdateWindow* window() const { return m_window; }
+    // True from a check's start until its `checked`.
+    bool checking() const { return m_helper.running(); }
 
 signals:
     // A check has ended; `offered` when the update window was shown.

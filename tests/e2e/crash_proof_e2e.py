@@ -13,6 +13,10 @@ random one of its writes (of a closing, of a restore, of the crash state, of a r
 After every restart: both INI files parse strictly, every connection seen counting is recorded
 exactly once (and no shorter than its last length seen), no record is duplicated or lost, and the
 plan totals equal what the records imply. Ends with "N kills, N records, 0 lost, 0 duplicated".
+
+The run goes on until it has made TARGET_KILLS kills, however long a busy machine takes for them.
+Its random choices come from a seed, fixed unless given as an argument or in VQ_CRASH_SEED; the seed
+is printed first, so that a failing run can be replayed with the same choices.
 """
 
 import os
@@ -32,8 +36,7 @@ PLAN = "Maison"
 TOOL_DATE = "01/01/2030"
 BASE_TEMPS, BASE_AVF = "100:00:00", "400:00:00"
 TARGET_KILLS = 210
-MIN_KILLS = 200
-TIME_BUDGET = 300  # seconds at most; the target is normally reached in about three minutes
+DEFAULT_SEED = 20261208
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 # The program's clock starts each run at the same date and time, a fixed offset from the real one,
 # so that no run crosses midnight and the records' dates do not depend on the machine.
@@ -393,7 +396,8 @@ class CrashProof:
         began = time.monotonic()
         self.launch()
         self.verify()
-        while self.ledger.kills + self.ledger.tool_kills < TARGET_KILLS and time.monotonic() - began < TIME_BUDGET:
+        # Every scenario ends with a kill of the program, so the target is always reached.
+        while self.ledger.kills + self.ledger.tool_kills < TARGET_KILLS:
             self.scenario()
             # Records are edited only while no copy of the program runs and nothing waits to be
             # restored, as when the user edits them in the records window of a program that started.
@@ -421,20 +425,17 @@ def main():
     if len(sys.argv) not in (4, 5):
         print(__doc__)
         return 2
-    seed = int(sys.argv[4]) if len(sys.argv) == 5 else random.SystemRandom().randrange(1 << 31)
-    print(f"seed {seed}", flush=True)
+    seed = int(sys.argv[4]) if len(sys.argv) == 5 else int(os.environ.get("VQ_CRASH_SEED", DEFAULT_SEED))
+    print(f"seed {seed} (replay with VQ_CRASH_SEED={seed})", flush=True)
     proof = None
     status = 0
     try:
         proof = CrashProof(*(os.path.abspath(a) for a in sys.argv[1:4]), seed)
         lines, took = proof.run()
-        kills = proof.ledger.kills + proof.ledger.tool_kills
         ledger = proof.ledger
         print(f"{ledger.kills} program kills ({ledger.open_at_kill} with a connection to restore, "
               f"{ledger.recorded_at_kill} of them already recorded), {ledger.tool_kills} tool kills, "
               f"{len(ledger.connections)} connections seen counting, {took:.0f} s")
-        if kills < MIN_KILLS:
-            raise Failure(f"only {kills} kills in the time given")
     except Failure as e:
         status = 1
         print(f"FAIL: {e}")

@@ -6,14 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "core/duration.h"
 #include "core/ini_store.h"
-#include "engine_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace vq::test {
 namespace {
-
-const std::string kSep = "     |     ";
 
 std::string record(const std::string& length, const std::string& start) {
     return length + kSep + start + kSep + "01/12/2026" + kSep + "Maison";
@@ -89,7 +86,7 @@ TEST(BrokenFilesTest, StartCountAndCloseKeepEveryReadableRecord) {
         before.load();
         const std::vector<std::string> readable = before.lines();
         EXPECT_EQ(readable.size(), c.readable);
-        const std::string temps = lireini("Dernc Maison", "temps", option);
+        EXPECT_EQ(lireini("Dernc Maison", "temps", option), "01:00:00");
 
         FakeClock clock;
         FakeDialogs dialogs;
@@ -117,7 +114,7 @@ TEST(BrokenFilesTest, StartCountAndCloseKeepEveryReadableRecord) {
         EXPECT_TRUE(std::equal(readable.begin(), readable.end(), after.lines().begin()));
         EXPECT_EQ(after.lines().back(),
                   "00:00:11" + kSep + "20:00:00" + kSep + "08/12/2026" + kSep + "Maison");
-        EXPECT_EQ(lireini("Dernc Maison", "temps", option), ajoutemps(temps, "00:00:11"));
+        EXPECT_EQ(lireini("Dernc Maison", "temps", option), "01:00:11");
         EXPECT_EQ(lireini("plantage", "ouinon", tempo), "1");
         EXPECT_EQ(lireini("Typeconex", "Forfait", option), "Maison");
     }

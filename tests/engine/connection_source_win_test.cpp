@@ -1,4 +1,5 @@
-// The Windows connection source against the real registry and WinINet (run under Wine on Linux).
+// The Windows connection source against the real registry (run under Wine on Linux), with WinINet's
+// answer given by the test.
 #ifdef _WIN32
 #include "engine/connection_source_win.h"
 
@@ -15,23 +16,12 @@
 namespace vq {
 namespace {
 
-constexpr const wchar_t* kProfiles = L"RemoteAccess\\Profile";
-
-bool profileKeyHasSubkeys() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProfiles, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD subkeys = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                     nullptr, nullptr);
-    RegCloseKey(key);
-    return subkeys > 0;
-}
+// A profiles key of the test's own, so that the user's dial-up profiles are neither read nor touched.
+const std::wstring kProfiles =
+    L"Software\\VarlotteQyrTests\\Profile" + std::to_wstring(GetCurrentProcessId());
 
 TEST(WinInetSource, ProfileNamesAreTheFirstElevenDialUpProfilesInUtf8) {
-    if (profileKeyHasSubkeys())
-        GTEST_SKIP() << "this user has dial-up profiles of their own; they are left alone";
-    WinInetSource source;
+    WinInetSource source({}, kProfiles);
     EXPECT_TRUE(source.profileNames().empty());
 
     // Twelve profiles, the first with letters outside ASCII.
@@ -40,14 +30,14 @@ TEST(WinInetSource, ProfileNamesAreTheFirstElevenDialUpProfilesInUtf8) {
         created.push_back(L"Forfait " + std::to_wstring(100 + i));
     for (const std::wstring& name : created) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kProfiles) + L"\\" + name).c_str(), 0,
-                                  nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kProfiles + L"\\" + name).c_str(), 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }
 
     const std::vector<std::string> names = source.profileNames();
-    RegDeleteTreeW(HKEY_CURRENT_USER, kProfiles);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kProfiles.c_str());
 
     ASSERT_EQ(names.size(), 11u);
     EXPECT_EQ(names.front(), "Abonnement \xc3\xa9t\xc3\xa9");
@@ -55,15 +45,21 @@ TEST(WinInetSource, ProfileNamesAreTheFirstElevenDialUpProfilesInUtf8) {
 }
 
 TEST(WinInetSource, OnlyADialUpConnectionHasAName) {
-    WinInetSource source;
-    DWORD flags = 0;
-    const bool modem = InternetGetConnectedState(&flags, 0) && (flags & INTERNET_CONNECTION_MODEM);
-    if (!modem) {
-        EXPECT_EQ(source.activeConnectionName(), "");
-    }
-    if (!source.isConnected()) {
-        EXPECT_EQ(source.activeConnectionName(), "");
-    }
+    WinInetSource::ConnectedState reported;
+    WinInetSource source([&] { return reported; }, kProfiles);
+
+    reported = {true, INTERNET_CONNECTION_MODEM, L"Abonnement \u00e9t\u00e9"};
+    EXPECT_TRUE(source.isConnected());
+    EXPECT_EQ(source.activeConnectionName(), "Abonnement \xc3\xa9t\xc3\xa9");
+
+    reported = {true, INTERNET_CONNECTION_LAN, L"LAN Connection"};
+    EXPECT_TRUE(source.isConnected());
+    EXPECT_EQ(source.activeConnectionName(), "");
+
+    // A modem that hung up may still leave its flag and name behind.
+    reported = {false, INTERNET_CONNECTION_MODEM, L"Abonnement"};
+    EXPECT_FALSE(source.isConnected());
+    EXPECT_EQ(source.activeConnectionName(), "");
 }
 
 }  // namespace

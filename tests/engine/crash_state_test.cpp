@@ -3,13 +3,10 @@
 #include <memory>
 
 #include "engine/engine.h"
-#include "engine_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace vq::test {
 namespace {
-
-const std::string kSep = "     |     ";
-const std::string kNoFree = "/1/0/0/0/0/20/00:00:00/00:00:00";
 
 class CrashStateTest : public EngineTest {
 protected:
@@ -131,10 +128,7 @@ TEST_F(CrashStateTest, KilledProgramRecordsTheConnectionOnceAtTheNextStart) {
     at(21, 0, 0);
     engine.timer2Tick();  // a second one opens and the program dies before any crash-state write
 
-    MainState after;
-    RecordStore store(option);
-    Engine restarted{after, Engine::Deps{clock, source, dialogs, store, nullptr, nullptr}, dir.path()};
-    restarted.formLoad();
+    std::unique_ptr<StartedProgram> restarted = restart();
     std::vector<std::string> lines = storedRecords();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "00:00:30" + kSep + "20:00:00" + kSep + "08/12/2026" + kSep + "Soir");
@@ -142,24 +136,23 @@ TEST_F(CrashStateTest, KilledProgramRecordsTheConnectionOnceAtTheNextStart) {
     EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:30");
 
     // A longer one, killed after the writer ran: recorded with the last figures shown.
-    restarted.timer2Tick();
+    restarted->engine.timer2Tick();
     for (int i = 0; i < 95; ++i) {
         clock.advance(1);
-        restarted.timer2Tick();
-        restarted.timer1Tick();
+        restarted->engine.timer2Tick();
+        restarted->engine.timer1Tick();
     }
-    std::string shownTotal = after.lcd1, shownLeft = after.lcd2, shownLength = after.duree;
-    MainState third;
-    RecordStore store3(option);
-    Engine again{third, Engine::Deps{clock, source, dialogs, store3, nullptr, nullptr}, dir.path()};
-    again.formLoad();
+    const MainState shown = restarted->state;
+    std::unique_ptr<StartedProgram> third = restart();
     lines = storedRecords();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(shownLength, "00:01:35");
-    EXPECT_EQ(lines[2].substr(0, 8), shownLength);
-    EXPECT_EQ(opt("Dernc Soir", "temps"), shownTotal);
-    EXPECT_EQ(opt("Dernc Soir", "avf"), shownLeft);
-    EXPECT_EQ(third.lcd1, shownTotal);
+    EXPECT_EQ(shown.duree, "00:01:35");
+    EXPECT_EQ(lines[2], "00:01:35" + kSep + "21:00:00" + kSep + "08/12/2026" + kSep + "Soir");
+    EXPECT_EQ(shown.lcd1, "01:02:05");
+    EXPECT_EQ(shown.lcd2, "18:57:55");
+    EXPECT_EQ(opt("Dernc Soir", "temps"), "01:02:05");
+    EXPECT_EQ(opt("Dernc Soir", "avf"), "18:57:55");
+    EXPECT_EQ(third->state.lcd1, "01:02:05");
 }
 
 }  // namespace

@@ -2,18 +2,74 @@
 // what could not be stored is stored, once, by the first write that succeeds.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "core/duration.h"
-#include "engine_fixture.h"
+#ifdef __linux__
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
 #include "records/record_editor.h"
+#include "support/engine_fixture.h"
 
 namespace vq::test {
 namespace {
 
-const std::string kSep = "     |     ";
-const std::string kNoFree = "/1/0/0/0/0/20/00:00:00/00:00:00";
+#ifdef __linux__
+// A RAM-backed file system of a few pages mounted over a folder, which a filler file can take whole.
+class TinyDisk {
+public:
+    explicit TinyDisk(std::string folder) : m_folder(std::move(folder)) {}
+    ~TinyDisk() {
+        if (m_mounted)
+            umount2(m_folder.c_str(), MNT_DETACH);
+    }
+    // "" once mounted, else the reason it could not be.
+    std::string mount() {
+        if (geteuid() != 0)
+            return "mounting a file system needs root (CI runs this test as root)";
+        if (::mount("vq-tiny-disk", m_folder.c_str(), "tmpfs", 0, "size=64k") != 0)
+            return std::string("mount -t tmpfs failed: ") + std::strerror(errno);
+        m_mounted = true;
+        return {};
+    }
+    // Writes the filler until the file system says it is full; false if it never does.
+    bool fill() {
+        const int fd = ::open(filler().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0)
+            return false;
+        const std::string page(4096, 'x');
+        for (std::size_t chunk : {page.size(), std::size_t{1}}) {
+            while (::write(fd, page.data(), chunk) == static_cast<ssize_t>(chunk)) {
+            }
+        }
+        const bool full = errno == ENOSPC;
+        ::close(fd);
+        return full;
+    }
+    void makeRoom() { std::filesystem::remove(filler()); }
+    std::string filler() const { return m_folder + "/filler"; }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+};
+
+std::set<std::string> filesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+#endif
 
 class DiskFaultTest : public EngineTest {
 protected:
@@ -66,7 +122,48 @@ TEST_F(DiskFaultTest, ConnectionEndingOnAFullDiskIsStoredOnceWhenTheDiskHasRoom)
     source.connected = false;
     run(1);
     ASSERT_EQ(storedRecords().size(), 2u);
-    EXPECT_EQ(opt("Dernc Soir", "temps"), ajoutemps("01:00:30", storedRecords()[1].substr(0, 8)));
+    // Opened on the first tick of the ten, counted until the last.
+    EXPECT_EQ(storedRecords()[1], "00:00:09" + kSep + "20:00:43" + kSep + "08/12/2026" + kSep + "Soir");
+    EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:39");
+}
+
+// The same on a disk that is really full: replacing a file fails with ENOSPC, the store says so, and
+// neither the records already stored nor the totals are lost.
+TEST_F(DiskFaultTest, OnARealFullDiskNothingStoredIsLostAndTheConnectionIsStoredLater) {
+#ifndef __linux__
+    GTEST_SKIP() << "a RAM-backed file system is mounted on Linux only";
+#else
+    TinyDisk disk(dir.path());
+    if (const std::string why = disk.mount(); !why.empty())
+        GTEST_SKIP() << "no tiny file system on " << dir.path() << ": " << why;
+    const std::string before = "01:00:00" + kSep + "09:00:00" + kSep + "01/12/2026" + kSep + "Soir";
+    savePlan("Soir", kNoFree, "01:00:00", "19:00:00");
+    ecrireini("Enregistrement", "1", before, option);
+    ecrireini("nbdent", "n°", "1", option);
+    start();
+    counted(30);
+    const std::string optionBefore = readFile(option), tempoBefore = readFile(tempo);
+
+    ASSERT_TRUE(disk.fill()) << "the file system never filled up";
+    EXPECT_FALSE(ecrireini("Typeconex", "Essai", "1", option));
+    source.connected = false;
+    run(5);
+    EXPECT_EQ(readFile(option), optionBefore);
+    EXPECT_EQ(readFile(tempo), tempoBefore);
+    EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"filler", "option.ini", "tempo.ini"}));
+    EXPECT_TRUE(engine.closedConnectionPending());
+    EXPECT_EQ(tmp("ouinon"), "2");
+
+    disk.makeRoom();
+    run(1);
+    EXPECT_FALSE(engine.closedConnectionPending());
+    EXPECT_EQ(storedRecords(), (std::vector<std::string>{before, "00:00:30" + kSep + "20:00:00" + kSep +
+                                                                     "08/12/2026" + kSep + "Soir"}));
+    EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:30");
+    EXPECT_EQ(opt("Dernc Soir", "avf"), "18:59:30");
+    EXPECT_EQ(opt("Typeconex", "Essai"), "");
+    EXPECT_EQ(tmp("ouinon"), "1");
+#endif
 }
 
 TEST_F(DiskFaultTest, KilledWhileTheEndedConnectionWaitsItIsRestoredOnce) {
@@ -79,11 +176,7 @@ TEST_F(DiskFaultTest, KilledWhileTheEndedConnectionWaitsItIsRestoredOnce) {
     setIniWriteFailureForTesting(false);
 
     // Killed here. The next start restores the figures of the last crash-state write.
-    MainState after;
-    RecordStore store(option);
-    Engine again{after, Engine::Deps{clock, source, dialogs, store, nullptr, nullptr}, dir.path()};
-    store.load();
-    again.formLoad();
+    restart();
     ASSERT_EQ(storedRecords(),
               std::vector<std::string>{"00:00:20" + kSep + "20:00:00" + kSep + "08/12/2026" + kSep + "Soir"});
     EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:20");

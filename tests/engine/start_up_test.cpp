@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
-#include "engine_fixture.h"
 #include "plans/day_progress.h"
+#include "support/engine_fixture.h"
 
 namespace vq::test {
 namespace {
@@ -67,11 +67,8 @@ TEST_F(StartUpTest, ShortRecordsUsedUpPlansAndOddVersions) {
     EXPECT_EQ(state.versioninstallee, 0);
 
     for (std::string version : {"", "0", "70000", "-1"}) {
-        MainState s;
-        Engine e{s, Engine::Deps{clock, source, dialogs, records, nullptr, nullptr}, dir.path()};
         ecrireini("Typeconex", "Version", version, option);
-        e.formLoad();
-        EXPECT_EQ(s.versioninstallee, version == "-1" ? -1 : 0) << version;
+        EXPECT_EQ(restart()->state.versioninstallee, version == "-1" ? -1 : 0) << version;
     }
 }
 

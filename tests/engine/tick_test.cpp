@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
-#include "engine_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace vq::test {
 namespace {
-
-const std::string kSep = "     |     ";
-const std::string kNoFree = "/1/0/0/0/0/20/00:00:00/00:00:00";
 
 class TickTest : public EngineTest {};
 
@@ -416,15 +413,12 @@ TEST_F(TickTest, PlanWithoutTotalsIsNeverCountedAgainst) {
 
     // First start: no plan at all, the tick does nothing.
     TempDir empty;
-    MainState fresh;
-    RecordStore none(empty.file("option.ini"));
-    Engine first{fresh, Engine::Deps{clock, source, dialogs, none, nullptr, nullptr}, empty.path()};
-    first.formLoad();
+    StartedProgram first(empty.path(), clock, source, dialogs);
     source.connected = true;
     int calls = source.connectedCalls;
-    first.timer2Tick();
+    first.engine.timer2Tick();
     EXPECT_EQ(source.connectedCalls, calls);
-    EXPECT_EQ(fresh.comptage, "");
+    EXPECT_EQ(first.state.comptage, "");
     EXPECT_EQ(lireini("plantage", "ouinon", empty.file("tempo.ini")), "1");
 }
 

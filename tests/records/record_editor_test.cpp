@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "core/ini_store.h"
-#include "core/numbers.h"
-#include "records/fake_main_window.h"
-#include "support/fakes.h"
+#include "support/engine_fixture.h"
 
 namespace vq {
 namespace {
@@ -17,18 +15,32 @@ class RecordEditorTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     std::string option = dir.file("option.ini");
-    RecordStore store{option};
-    test::FakeMainWindow main{option};
     test::FakeDialogs dialogs;
     test::FakeClock clock;
+    test::ScriptedSource source;
+    RecordStore store{option};
+    MainState state;
+    Engine main{state, Engine::Deps{clock, source, dialogs, store, nullptr, nullptr}, dir.path()};
     RecordEditor editor{store, main, dialogs, option};
     RecordsRows rows;
 
     void SetUp() override {
+        savePlan("Maison", "20", "0,12", "0,02");
+        savePlan("Soir", "10", "0,10", "0,01");
+        savePlan("Libre", "00", "0,15", "0,03");
         store.load();
-        main.plans["Maison"] = {"20", "0,12", "0,02"};
-        main.plans["Soir"] = {"10", "0,10", "0,01"};
-        main.plans["Libre"] = {"00", "0,15", "0,03"};
+        main.formLoad();
+    }
+    // A plan as the settings panel saves it: allowance hours and prices, nothing due yet.
+    void savePlan(const std::string& plan, const std::string& hours, const std::string& firstMinute,
+                  const std::string& perMinute) {
+        ecrireini("Forfaits", plan,
+                  "/1/" + firstMinute + "/" + perMinute + "/0/0/" + hours + "/00:00:00/00:00:00", option);
+    }
+    // Shows a plan on the main window with its totals as stored now, as its Connect button does.
+    void show(const std::string& plan) {
+        main.setPlanName(plan);
+        main.connectClick();
     }
     void setTotals(const std::string& plan, const std::string& temps, const std::string& avf,
                    const std::string& prix) {
@@ -39,7 +51,6 @@ protected:
     std::string get(const std::string& plan, const char* key) {
         return lireini("Dernc " + plan, key, option);
     }
-    double prix(const std::string& plan) { return parseDecimal(get(plan, "prix")).value_or(-999); }
     std::string fileKey(int k) { return lireini("Enregistrement", std::to_string(k), option); }
 
     bool addRecord(const std::string& duration, const std::string& plan) {
@@ -60,7 +71,7 @@ protected:
 
 TEST_F(RecordEditorTest, AddsRecordsAcrossTheEndOfTheAllowance) {
     setTotals("Maison", "19:30:00", "00:30:00", "0");
-    main.selectPlan("Maison");
+    show("Maison");
 
     editor.openAddRow(rows, clock);
     EXPECT_TRUE(rows.addRowEnabled);
@@ -77,10 +88,10 @@ TEST_F(RecordEditorTest, AddsRecordsAcrossTheEndOfTheAllowance) {
     EXPECT_EQ(main.lcd2(), "00:00:00");
     EXPECT_EQ(get("Maison", "avf"), "00:00:00");
     // 0 + 0,12 + 0,02 x 30 for the half hour beyond the allowance.
-    EXPECT_EQ(get("Maison", "prix"), formatDecimal(0.72));
-    EXPECT_EQ(main.amount, formatDecimal(0.72));
-    EXPECT_EQ(store.lines(),
-              std::vector<std::string>{makeRecordLine("01:00:00", "12:00:00", "08/12/2026", "Maison")});
+    EXPECT_EQ(get("Maison", "prix"), "0,72");
+    EXPECT_EQ(state.amountDue, "0,72");
+    EXPECT_EQ(store.lines(), std::vector<std::string>{"01:00:00" + test::kSep + "12:00:00" + test::kSep +
+                                                      "08/12/2026" + test::kSep + "Maison"});
     EXPECT_EQ(fileKey(1), store.lines()[0]);
     // The add row is emptied and closed.
     EXPECT_FALSE(rows.addRowEnabled);
@@ -89,8 +100,8 @@ TEST_F(RecordEditorTest, AddsRecordsAcrossTheEndOfTheAllowance) {
 
     // With the allowance used up every added duration is billed whole.
     ASSERT_TRUE(addRecord("00:10:00", "Maison"));
-    EXPECT_EQ(get("Maison", "prix"), formatDecimal(1.04));
-    EXPECT_EQ(main.amount, formatDecimal(1.04));
+    EXPECT_EQ(get("Maison", "prix"), "1,04");
+    EXPECT_EQ(state.amountDue, "1,04");
     EXPECT_EQ(get("Maison", "avf"), "00:00:00");
     EXPECT_EQ(get("Maison", "temps"), "20:40:00");
     EXPECT_EQ(main.lcd1(), "20:40:00");
@@ -102,7 +113,7 @@ TEST_F(RecordEditorTest, AddsRecordsAcrossTheEndOfTheAllowance) {
 TEST_F(RecordEditorTest, AddsWithinTheAllowanceAndToAnotherPlan) {
     setTotals("Maison", "15:00:00", "05:00:00", "0");
     setTotals("Soir", "01:00:00", "09:00:00", "0,5");
-    main.selectPlan("Soir");
+    show("Soir");
     ASSERT_TRUE(addRecord("00:10:00", "Maison"));
     EXPECT_EQ(get("Maison", "temps"), "15:10:00");
     EXPECT_EQ(get("Maison", "avf"), "04:50:00");
@@ -121,26 +132,26 @@ TEST_F(RecordEditorTest, AddsWithinTheAllowanceAndToAnotherPlan) {
 }
 
 TEST_F(RecordEditorTest, AddBillsTheExcessOverThreeDigitHours) {
-    main.plans["Gros"] = {"100", "0,12", "0,02"};
+    savePlan("Gros", "100", "0,12", "0,02");
     setTotals("Gros", "99:00:00", "01:00:00", "0");
-    main.selectPlan("Gros");
+    show("Gros");
     ASSERT_TRUE(addRecord("21:30:00", "Gros"));
     EXPECT_EQ(main.lcd1(), "120:30:00");
     EXPECT_EQ(get("Gros", "temps"), "120:30:00");
     EXPECT_EQ(main.lcd2(), "00:00:00");
     EXPECT_EQ(get("Gros", "avf"), "00:00:00");
     // Excess 20:30:00: first minute + 20 x 60 + 30 minutes.
-    EXPECT_NEAR(prix("Gros"), 0.12 + 0.02 * 1230, 1e-9);
+    EXPECT_EQ(get("Gros", "prix"), "24,72");
 }
 
 TEST_F(RecordEditorTest, OverrunThatLooksLikeNoAllowanceLeftIsStillBilled) {
     // 05:00:00 - 65:00:00 must not read as an allowance exactly used up.
     setTotals("Maison", "15:00:00", "05:00:00", "0");
-    main.selectPlan("Maison");
+    show("Maison");
     ASSERT_TRUE(addRecord("65:00:00", "Maison"));
     EXPECT_EQ(get("Maison", "temps"), "80:00:00");
     EXPECT_EQ(get("Maison", "avf"), "00:00:00");
-    EXPECT_NEAR(prix("Maison"), 0.12 + 0.02 * 60 * 60, 1e-9);
+    EXPECT_EQ(get("Maison", "prix"), "72,12");  // 0,12 + 0,02 x 3600
 
     // An allowance used up exactly bills nothing.
     setTotals("Soir", "09:00:00", "01:00:00", "0");
@@ -151,7 +162,7 @@ TEST_F(RecordEditorTest, OverrunThatLooksLikeNoAllowanceLeftIsStillBilled) {
 
 TEST_F(RecordEditorTest, AddRefusesABadDurationOrAShortLine) {
     setTotals("Maison", "10:00:00", "10:00:00", "0");
-    main.selectPlan("Soir");
+    show("Soir");
     editor.openAddRow(rows, clock);
     rows.addDuration = "1:00:00";
     EXPECT_FALSE(editor.add(rows));
@@ -159,7 +170,7 @@ TEST_F(RecordEditorTest, AddRefusesABadDurationOrAShortLine) {
     EXPECT_EQ(dialogs.shown[0].title, "Error");
     // Nothing else happened: the row stays open, the main window keeps its plan.
     EXPECT_TRUE(rows.addConfirmEnabled);
-    EXPECT_EQ(main.selections, std::vector<std::string>{"Soir"});
+    EXPECT_EQ(main.planName(), "Soir");
 
     // A six-character start time and a two-letter plan name with an accent: 59 characters, 60 bytes.
     rows.addDuration = "00:10:00";
@@ -233,7 +244,7 @@ TEST_F(RecordEditorTest, AFullStoreTakesNoRecordAndKeepsTheTotals) {
         text += std::to_string(k) + "=" + makeRecordLine("00:01:00", "10:00:00", "01/12/2026", "Soir") + "\n";
     test::writeFile(option, text);
     store.load();
-    main.selectPlan("Maison");
+    show("Maison");
     editor.refreshMainWindow();
     editor.openAddRow(rows, clock);
     rows.addDuration = "01:00:00";
@@ -248,24 +259,25 @@ TEST_F(RecordEditorTest, AFullStoreTakesNoRecordAndKeepsTheTotals) {
 }
 
 TEST_F(RecordEditorTest, PricesThatAreNotNumbersCountAsZero) {
-    main.plans["Vide"] = {"00", "abc", ""};
+    savePlan("Vide", "00", "abc", "");
     setTotals("Vide", "01:00:00", "00:00:00", "xyz");
-    main.selectPlan("Vide");
+    show("Vide");
     ASSERT_TRUE(addRecord("00:10:00", "Vide"));
-    EXPECT_EQ(get("Vide", "prix"), formatDecimal(0.0));
-    EXPECT_EQ(main.amount, formatDecimal(0.0));
+    EXPECT_EQ(get("Vide", "prix"), "0");
+    EXPECT_EQ(state.amountDue, "0");
     EXPECT_EQ(get("Vide", "temps"), "01:10:00");
 
     // A point is read as a decimal separator too.
-    main.plans["Vide"] = {"00", "0.5", "1"};
+    savePlan("Vide", "00", "0.5", "1");
+    show("Vide");
     ASSERT_TRUE(addRecord("01:02:00", "Vide"));
-    EXPECT_NEAR(prix("Vide"), 0.5 + 62, 1e-9);
+    EXPECT_EQ(get("Vide", "prix"), "62,5");  // 0,5 + 1 x 62
 }
 
 TEST_F(RecordEditorTest, ModifiesWithinOnePlan) {
     setTotals("Maison", "05:00:00", "15:00:00", "0");
     storeRecord("01:00:00", "Maison");
-    main.selectPlan("Soir");
+    show("Soir");
 
     openEditRowOn(0);
     EXPECT_TRUE(rows.editRowEnabled);
@@ -279,10 +291,11 @@ TEST_F(RecordEditorTest, ModifiesWithinOnePlan) {
     EXPECT_EQ(get("Maison", "temps"), "04:30:00");
     EXPECT_EQ(get("Maison", "avf"), "15:30:00");
     EXPECT_EQ(get("Maison", "prix"), "0");
-    EXPECT_EQ(main.selections, (std::vector<std::string>{"Soir", "Maison", "Maison"}));
+    EXPECT_EQ(main.planName(), "Maison");
     EXPECT_EQ(main.lcd1(), "04:30:00");
     EXPECT_EQ(main.lcd2(), "15:30:00");
-    const std::string line = makeRecordLine("00:30:00", "09:15:00", "01/12/2026", "Maison");
+    const std::string line =
+        "00:30:00" + test::kSep + "09:15:00" + test::kSep + "01/12/2026" + test::kSep + "Maison";
     EXPECT_EQ(store.lines(), std::vector<std::string>{line});
     EXPECT_EQ(fileKey(1), line);
     EXPECT_FALSE(rows.editRowEnabled);
@@ -304,18 +317,20 @@ TEST_F(RecordEditorTest, ModifiesAcrossPlans) {
     EXPECT_EQ(get("Soir", "avf"), "07:00:00");
     EXPECT_EQ(main.planName(), "Soir");
     EXPECT_EQ(main.lcd1(), "03:00:00");
-    EXPECT_EQ(store.lines()[1], makeRecordLine("01:00:00", "10:00:00", "01/12/2026", "Soir"));
+    EXPECT_EQ(store.lines()[1],
+              "01:00:00" + test::kSep + "10:00:00" + test::kSep + "01/12/2026" + test::kSep + "Soir");
 
     // Into a plan whose allowance is used up, out of one whose allowance is used up: amounts move.
     setTotals("Maison", "21:00:00", "00:00:00", "2");
     setTotals("Soir", "12:00:00", "00:00:00", "1");
+    show("Soir");
     openEditRowOn(1);
     rows.editPlan = "Maison";
     rows.editDuration = "00:10:00";
     ASSERT_TRUE(editor.modify(rows));
-    EXPECT_NEAR(prix("Soir"), 1 - (0.10 + 0.01 * 60), 1e-9);
-    EXPECT_NEAR(prix("Maison"), 2 + 0.12 + 0.02 * 10, 1e-9);
-    EXPECT_EQ(main.amount, get("Maison", "prix"));
+    EXPECT_EQ(get("Soir", "prix"), "0,3");     // 1 - (0,10 + 0,01 x 60)
+    EXPECT_EQ(get("Maison", "prix"), "2,32");  // 2 + 0,12 + 0,02 x 10
+    EXPECT_EQ(state.amountDue, get("Maison", "prix"));
     EXPECT_EQ(get("Soir", "temps"), "11:00:00");
     EXPECT_EQ(get("Maison", "temps"), "21:10:00");
     EXPECT_EQ(get("Maison", "avf"), "00:00:00");
@@ -354,7 +369,8 @@ TEST_F(RecordEditorTest, ModifyOnlyTakesBackTheRecordItReplaces) {
     EXPECT_EQ(get("Soir", "temps"), "02:30:00");
     EXPECT_EQ(get("Soir", "avf"), "07:30:00");
     EXPECT_EQ(get("Maison", "temps"), "05:00:00");
-    EXPECT_EQ(store.lines()[0], makeRecordLine("01:00:00", "10:00:00", "01/12/2026", "Maison"));
+    EXPECT_EQ(store.lines()[0],
+              "01:00:00" + test::kSep + "10:00:00" + test::kSep + "01/12/2026" + test::kSep + "Maison");
 
     // A refused duration keeps the row open and changes nothing.
     openEditRowOn(0);
@@ -363,7 +379,7 @@ TEST_F(RecordEditorTest, ModifyOnlyTakesBackTheRecordItReplaces) {
     EXPECT_TRUE(rows.editConfirmEnabled);
     EXPECT_EQ(get("Maison", "temps"), "05:00:00");
     // A short line switches the main window to the former plan and writes nothing.
-    main.selectPlan("Soir");
+    show("Soir");
     rows.editDuration = "00:10:00";
     rows.editPlan = "";
     rows.editStartTime = "10:00";
@@ -382,7 +398,7 @@ TEST_F(RecordEditorTest, RemovesWithTheShownPlansAllowance) {
     storeRecord("00:40:00", "Maison");
 
     // Nothing selected: nothing changes.
-    main.selectPlan("Maison");
+    show("Maison");
     EXPECT_FALSE(editor.remove(rows));
     EXPECT_EQ(store.count(), 3);
 
@@ -403,16 +419,16 @@ TEST_F(RecordEditorTest, RemovesWithTheShownPlansAllowance) {
 
     // The shown plan's allowance is used up: the record's own plan has its amount lowered, and the
     // main window keeps showing its own plan's amount.
-    main.selectPlan("Soir");
-    main.amount = "3";
+    show("Soir");
+    state.amountDue = "3";
     rows.editDuration = "09:00:00";  // typed into the row, not what the record holds
     ASSERT_TRUE(editor.remove(rows));
     // Priced at the shown plan's rates.
-    EXPECT_NEAR(prix("Maison"), -(0.10 + 0.01 * 30), 1e-9);
+    EXPECT_EQ(get("Maison", "prix"), "-0,4");  // -(0,10 + 0,01 x 30)
     EXPECT_EQ(get("Maison", "temps"), "03:30:00");
     EXPECT_EQ(get("Maison", "avf"), "16:00:00");
     EXPECT_EQ(get("Soir", "prix"), "3");
-    EXPECT_EQ(main.amount, "3");
+    EXPECT_EQ(state.amountDue, "3");
     EXPECT_EQ(main.planName(), "Soir");
     EXPECT_EQ(main.lcd1(), "12:00:00");
 
@@ -427,7 +443,7 @@ TEST_F(RecordEditorTest, RemovesWithTheShownPlansAllowance) {
 TEST_F(RecordEditorTest, RemovingAMalformedLineTouchesNoTotals) {
     setTotals("Maison", "05:00:00", "15:00:00", "0");
     ASSERT_TRUE(store.append("garbage"));
-    main.selectPlan("Maison");
+    show("Maison");
     editor.select(rows, 0);
     ASSERT_TRUE(editor.remove(rows));
     EXPECT_EQ(store.count(), 0);

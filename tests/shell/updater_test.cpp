@@ -68,21 +68,16 @@ public:
     }
 };
 
-class FakeStarter final : public Launcher {
-public:
-    bool works = true;
-    std::vector<std::pair<std::string, std::vector<std::string>>> started;
-    bool start(const std::string& program, const std::vector<std::string>& arguments) override {
-        if (!works) {
-            return false;
-        }
-        started.emplace_back(program, arguments);
-        return true;
-    }
-};
-
 constexpr const char* kWeb = "http://127.0.0.1:8000";
 constexpr const char* kFtp = "ftp://127.0.0.1:2121";
+
+// The program's own account on the update server, with the servers moved to loopback.
+UpdateAddresses onLoopback() {
+    UpdateAddresses addresses = defaultUpdateAddresses();
+    addresses.webBase = kWeb;
+    addresses.ftpBase = kFtp;
+    return addresses;
+}
 
 class UpdaterTest : public ::testing::Test {
 protected:
@@ -91,9 +86,9 @@ protected:
     FakeTransfer transfer;
     FakeVerifier verifier;
     UpdateFetcher fetcher{transfer, verifier};
-    FakeStarter starter;
+    test::FakeLauncher starter;
     MainState state;
-    Updater updater{{kWeb, kFtp, "varlotteqyr", "37084216"}, program.file("mj"), program.path(), data.path()};
+    Updater updater{onLoopback(), program.file("mj"), program.path(), data.path()};
     const std::string executable = std::string(
         "\x7f"
         "ELF new build\n");
@@ -202,6 +197,7 @@ TEST_F(UpdaterTest, AVerifiedDownloadWaitsInTheDataFolderAndInstallHandsItOver) 
     EXPECT_TRUE(verified);
     EXPECT_EQ(states, (std::vector<TransferState>{TransferState::Connecting, TransferState::Receiving,
                                                   TransferState::Completed}));
+    // The published account, as the server expects it.
     EXPECT_EQ(transfer.lastOptions.user, "varlotteqyr");
     EXPECT_EQ(transfer.lastOptions.password, "37084216");
     EXPECT_EQ(transfer.lastOptions.maxBytes, kDownloadMaxBytes);
@@ -212,9 +208,9 @@ TEST_F(UpdaterTest, AVerifiedDownloadWaitsInTheDataFolderAndInstallHandsItOver) 
     // The installer stores the version itself, once the executable is replaced.
     state.etatconnexion = "2";
     ASSERT_TRUE(updater.install("324", state, starter, 4242));
-    ASSERT_EQ(starter.started.size(), 1u);
-    EXPECT_EQ(starter.started[0].first, program.file(kInstallerProgram));
-    EXPECT_EQ(starter.started[0].second,
+    ASSERT_EQ(starter.asked.size(), 1u);
+    EXPECT_EQ(starter.asked[0].first, program.file(kInstallerProgram));
+    EXPECT_EQ(starter.asked[0].second,
               (std::vector<std::string>{"4242", program.path(), updater.downloadedPath(), state.cheminoption,
                                         "324"}));
     EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");
@@ -270,14 +266,14 @@ TEST_F(UpdaterTest, FailedOrUntrustedDownloadsLeaveNothingAndStoreNothing) {
     // With nothing verified, installing starts nothing and stores nothing.
     state.etatconnexion = "2";
     EXPECT_FALSE(updater.install("324", state, starter, 1));
-    EXPECT_TRUE(starter.started.empty());
+    EXPECT_TRUE(starter.asked.empty());
     EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");
     EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "2");
 }
 
 TEST_F(UpdaterTest, AnInstallerThatCannotStartStoresNothing) {
     ASSERT_TRUE(download(offer()));
-    starter.works = false;
+    starter.startable = std::vector<std::string>{};  // nothing starts
     state.etatconnexion = "2";
     EXPECT_FALSE(updater.install("324", state, starter, 1));
     EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");

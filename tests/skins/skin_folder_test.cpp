@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "core/ini_store.h"
@@ -12,8 +11,16 @@ namespace vq {
 namespace {
 
 using test::FakeDialogs;
+using test::FakeLauncher;
 using test::TempDir;
 using test::writeFile;
+
+// The program's file in its folder, as the installer names it.
+#ifdef _WIN32
+constexpr const char* kProgramFile = "/Varlotte.exe";
+#else
+constexpr const char* kProgramFile = "/Varlotte";
+#endif
 
 void touch(const TempDir& dir, std::initializer_list<const char*> names) {
     for (const char* n : names) {
@@ -88,16 +95,6 @@ TEST(SkinFolder, EmptyDossierMeansOneOfDataAndProgramFolderNeverBoth) {
               (std::vector<std::string>{chosen.path() + "/"}));
 }
 
-class FakeLauncher final : public Launcher {
-public:
-    std::vector<std::string> tried;
-    std::vector<std::string> startable;
-    bool start(const std::string& path, const std::vector<std::string>&) override {
-        tried.push_back(path);
-        return std::find(startable.begin(), startable.end(), path) != startable.end();
-    }
-};
-
 TEST(SkinFolder, AcceptingStoresTheFolderThenStartsTheProgramAnew) {
     TempDir data, program, skin;
     FakeDialogs dialogs;
@@ -112,23 +109,23 @@ TEST(SkinFolder, AcceptingStoresTheFolderThenStartsTheProgramAnew) {
     EXPECT_EQ(dialogs.shown[0].title, "Erreur");
     EXPECT_EQ(dialogs.shown[0].buttons, DialogButtons::Ok);
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), "");
-    EXPECT_TRUE(launcher.tried.empty());
+    EXPECT_TRUE(launcher.programs().empty());
 
-    launcher.startable = {programExecutable(program.path())};
+    const std::string programFile = program.path() + kProgramFile;
+    launcher.startable = std::vector<std::string>{programFile};
     EXPECT_EQ(acceptSkinFolder("Valable: oui", skin.path(), with), SkinAcceptResult::Restarted);
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), skin.path());
-    EXPECT_EQ(launcher.tried, (std::vector<std::string>{programExecutable(program.path())}));
+    EXPECT_EQ(launcher.programs(), std::vector<std::string>{programFile});
 
     // Under another name the running program's own file is started instead.
-    launcher.tried.clear();
-    launcher.startable = {"/elsewhere/varlotte-dev"};
+    launcher.asked.clear();
+    launcher.startable = std::vector<std::string>{"/elsewhere/varlotte-dev"};
     EXPECT_EQ(acceptSkinFolder("Valable: oui", skin.path() + "/", with), SkinAcceptResult::Restarted);
-    EXPECT_EQ(launcher.tried,
-              (std::vector<std::string>{programExecutable(program.path()), "/elsewhere/varlotte-dev"}));
+    EXPECT_EQ(launcher.programs(), (std::vector<std::string>{programFile, "/elsewhere/varlotte-dev"}));
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), skin.path() + "/");
 
     // Nothing starts: the folder stays stored, the user is told and the program goes on.
-    launcher.startable.clear();
+    launcher.startable = std::vector<std::string>{};
     EXPECT_EQ(acceptSkinFolder("Valable: oui", skin.path(), with), SkinAcceptResult::NotStarted);
     EXPECT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), skin.path());
@@ -139,14 +136,14 @@ TEST(SkinFolder, AFolderThatCannotBeStoredStartsNothing) {
     writeFile(data.file("option.ini"), "[Typeconex]\nDossier=/old\n");
     FakeDialogs dialogs;
     FakeLauncher launcher;
-    launcher.startable = {programExecutable(data.path())};
+    launcher.startable = std::vector<std::string>{data.path() + kProgramFile};
     const SkinAcceptance with{data.file("option.ini"), data.path(), "", dialogs, launcher};
     setIniWriteFailureForTesting(true);
     const SkinAcceptResult result = acceptSkinFolder("Valable: oui", skin.path(), with);
     setIniWriteFailureForTesting(false);
     EXPECT_EQ(result, SkinAcceptResult::NotStored);
     EXPECT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(launcher.tried.empty());
+    EXPECT_TRUE(launcher.programs().empty());
     EXPECT_EQ(lireini("Typeconex", "Dossier", with.optionIni), "/old");
 }
 

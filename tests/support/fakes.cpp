@@ -1,5 +1,6 @@
 #include "support/fakes.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -32,6 +33,18 @@ DialogAnswer FakeDialogs::show(const std::string& text, const std::string& title
     DialogAnswer a = answers.front();
     answers.pop_front();
     return a;
+}
+
+bool FakeLauncher::start(const std::string& program, const std::vector<std::string>& arguments) {
+    asked.emplace_back(program, arguments);
+    return !startable || std::find(startable->begin(), startable->end(), program) != startable->end();
+}
+
+std::vector<std::string> FakeLauncher::programs() const {
+    std::vector<std::string> names;
+    for (const auto& start : asked)
+        names.push_back(start.first);
+    return names;
 }
 
 TempDir::TempDir() {

@@ -4,10 +4,12 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/clock.h"
 #include "core/dialogs.h"
+#include "core/launcher.h"
 
 namespace vq::test {
 
@@ -47,6 +49,17 @@ public:
         proposedNames.push_back(suggestedName);
         return saveAs.empty() ? std::nullopt : std::optional<std::string>(saveAs);
     }
+};
+
+// Records every program it is asked to start, with its arguments, whether it started or not; a
+// program starts when `startable` lists it, and any program does while `startable` is not set.
+class FakeLauncher final : public Launcher {
+public:
+    std::vector<std::pair<std::string, std::vector<std::string>>> asked;
+    std::optional<std::vector<std::string>> startable;
+    bool start(const std::string& program, const std::vector<std::string>& arguments) override;
+    // The programs asked for, in order.
+    std::vector<std::string> programs() const;
 };
 
 // A new empty folder, removed with its contents when the object goes.

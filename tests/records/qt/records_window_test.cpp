@@ -9,9 +9,8 @@
 #include <QTest>
 
 #include "core/ini_store.h"
-#include "records/fake_main_window.h"
 #include "skins/qt/picture_button.h"
-#include "support/fakes.h"
+#include "support/engine_fixture.h"
 
 namespace vq {
 namespace {
@@ -20,18 +19,23 @@ class RecordsWindowTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     std::string option = dir.file("option.ini");
-    RecordStore store{option};
-    test::FakeMainWindow main{option};
     test::FakeDialogs dialogs;
     test::FakeClock clock;
+    test::ScriptedSource source;
+    RecordStore store{option};
+    MainState state;
+    Engine main{state, Engine::Deps{clock, source, dialogs, store, nullptr, nullptr}, dir.path()};
     RecordEditor editor{store, main, dialogs, option};
     int mainShown = 0;
     std::unique_ptr<RecordsWindow> window;
 
     void SetUp() override {
-        main.plans["Maison"] = {"20", "0,12", "0,02"};
-        main.plans["Soir"] = {"10", "0,10", "0,01"};
-        main.selectPlan("Maison");
+        // Two plans as the settings panel saves them (allowance hours, prices), "Maison" shown.
+        ecrireini("Forfaits", "Maison", "/1/0,12/0,02/0/0/20/00:00:00/00:00:00", option);
+        ecrireini("Forfaits", "Soir", "/1/0,10/0,01/0/0/10/00:00:00/00:00:00", option);
+        ecrireini("Typeconex", "Forfait", "Maison", option);
+        store.load();
+        main.formLoad();
         clock.time = {21, 5, 9};
     }
     void open() {
@@ -71,7 +75,7 @@ protected:
     bool addRowEnabled() { return rowEnabled({"Text4", "Text6", "Text5", "Text10"}); }
     bool editRowEnabled() { return rowEnabled({"Text3", "Text2", "Text9", "Text99"}); }
     std::string line(const char* duration, const char* plan) {
-        return makeRecordLine(duration, "10:00:00", "01/12/2026", plan);
+        return duration + test::kSep + "10:00:00" + test::kSep + "01/12/2026" + test::kSep + plan;
     }
 };
 
@@ -118,7 +122,7 @@ TEST_F(RecordsWindowTest, StartsWithItsControlsAndBothRowsClosed) {
 TEST_F(RecordsWindowTest, AddsARecordThroughTheAddRow) {
     ecrireini("Dernc Maison", "temps", "19:30:00", option);
     ecrireini("Dernc Maison", "avf", "00:30:00", option);
-    main.selectPlan("Maison");
+    main.connectClick();
     open();
 
     click("Command2");
@@ -142,7 +146,7 @@ TEST_F(RecordsWindowTest, AddsARecordThroughTheAddRow) {
     click("Command3");
     ASSERT_EQ(list()->count(), 1);
     EXPECT_EQ(list()->item(0)->text().toStdString(),
-              makeRecordLine("01:00:00", "21:06:00", "08/12/2026", "Maison"));
+              "01:00:00" + test::kSep + "21:06:00" + test::kSep + "08/12/2026" + test::kSep + "Maison");
     EXPECT_EQ(store.lines()[0], list()->item(0)->text().toStdString());
     EXPECT_FALSE(addRowEnabled());
     EXPECT_FALSE(button("Command3")->isEnabled());

@@ -19,22 +19,13 @@ using test::FakeDialogs;
 using test::TempDir;
 using test::writeFile;
 
-class RecordingLauncher final : public Launcher {
-public:
-    std::vector<std::string> started;
-    bool start(const std::string& path, const std::vector<std::string>&) override {
-        started.push_back(path);
-        return true;
-    }
-};
-
 TEST(SkinChooser, OkAcceptsOnlyACompleteFolderThenRestarts) {
     TempDir data, skin;
     for (const char* f : {"fichier1.ini", "fichier2.ini", "image1.bmp", "image2.gif", "image3.GIF"}) {
         writeFile(skin.file(f), "x");
     }
     FakeDialogs dialogs;
-    RecordingLauncher launcher;
+    test::FakeLauncher launcher;
     int ended = 0, backToMain = 0;
     auto* chooser = new SkinChooser(SkinChooser::Deps{data.file("option.ini"), data.path(), "", dialogs,
                                                       launcher, [&] { ++ended; }, [&] { ++backToMain; }},
@@ -53,13 +44,13 @@ TEST(SkinChooser, OkAcceptsOnlyACompleteFolderThenRestarts) {
     ok->click();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "Nom de dossier invalide");
-    EXPECT_TRUE(launcher.started.empty());
+    EXPECT_TRUE(launcher.programs().empty());
 
     chooser->openFolder(QString::fromStdString(skin.path()));
     EXPECT_EQ(verdict->text(), "Valable: oui");
     ok->click();
     EXPECT_EQ(lireini("Typeconex", "Dossier", data.file("option.ini")), skin.path());
-    EXPECT_EQ(launcher.started, (std::vector<std::string>{data.file("Varlotte")}));
+    EXPECT_EQ(launcher.programs(), (std::vector<std::string>{data.file("Varlotte")}));
     EXPECT_EQ(ended, 1);
 
     chooser->findChild<QPushButton*>("Command2")->click();

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <cmath>
+#include <QScreen>
 
 #include "skins/qt/face.h"
 #include "skins/qt/picture_button.h"
@@ -110,10 +110,6 @@ struct Windows {
     }
 };
 
-int px(const QWidget* w, double twips) {
-    return static_cast<int>(std::lround(twips / twipsPerPixel(w)));
-}
-
 TEST(SkinLoader, BuiltInLookIsCompleteWithoutAnySkinFile) {
     TempDir empty;
     Windows w;
@@ -163,14 +159,16 @@ TEST(SkinLoader, SkinOverridesTheBuiltInLookItemByItem) {
     EXPECT_EQ(w.command15->picture().size(), builtIn.command15->picture().size());  // too large
     EXPECT_EQ(w.exit->size(), QSize(24, 12));
 
-    EXPECT_EQ(w.lcd1->pos(), QPoint(builtIn.lcd1->x(), px(&w.main, 600)));
-    EXPECT_EQ(w.temps2->y(), px(&w.main, 300));
+    // The offscreen screen has 96 dots per inch: 15 twips to a pixel.
+    ASSERT_EQ(w.main.screen()->logicalDotsPerInch(), 96.0);
+    EXPECT_EQ(w.lcd1->pos(), QPoint(builtIn.lcd1->x(), 40));  // 600 twips
+    EXPECT_EQ(w.temps2->y(), 20);                             // 300 twips
     EXPECT_EQ(w.temps->pos(), builtIn.temps->pos());
     EXPECT_EQ(w.label4->pos(), builtIn.label4->pos());
     EXPECT_EQ(w.label4->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 
-    EXPECT_EQ(w.header->pos(), QPoint(px(&w.records, 150), px(&w.records, 600)));
-    EXPECT_EQ(w.list->pos(), QPoint(w.header->x(), w.header->y() + px(&w.records, 255)));
+    EXPECT_EQ(w.header->pos(), QPoint(10, 40));  // 150 and 600 twips
+    EXPECT_EQ(w.list->pos(), QPoint(10, 57));    // 255 twips under the header
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@
 #include "support/fakes.h"
 
 namespace vq::test {
+
+// The separator between a record's fields, and a saved plan of 20 hours with no free period.
+inline const std::string kSep = "     |     ";
+inline const std::string kNoFree = "/1/0/0/0/0/20/00:00:00/00:00:00";
 
 // The machine's connection as a test scripts it.
 class ScriptedSource final : public ConnectionSource {
@@ -39,6 +44,19 @@ class RecordingUpdate final : public UpdateCheck {
 public:
     std::vector<int> opened;
     void connectionOpened(int installedVersion) override { opened.push_back(installedVersion); }
+};
+
+// A program started on a data folder as main starts it: its own state, records and engine.
+struct StartedProgram {
+    MainState state;
+    RecordStore records;
+    Engine engine;
+    StartedProgram(const std::string& folder, Clock& clock, ConnectionSource& source, Dialogs& dialogs)
+        : records(folder + "/option.ini"),
+          engine(state, Engine::Deps{clock, source, dialogs, records, nullptr, nullptr}, folder) {
+        records.load();
+        engine.formLoad();
+    }
 };
 
 class EngineTest : public ::testing::Test {
@@ -75,6 +93,11 @@ protected:
     void start() {
         records.load();
         engine.formLoad();
+    }
+
+    // A second program started on the folder as it is now, as after a kill of the first.
+    std::unique_ptr<StartedProgram> restart() {
+        return std::make_unique<StartedProgram>(dir.path(), clock, source, dialogs);
     }
 
     void at(int h, int m, int s) { clock.time = TimeOfDay{h, m, s}; }
