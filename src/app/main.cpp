@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
     vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck},
                       dataFolder);
     engineView = &engine;
+    // NetworkManager's profiles arrive after the start and change while the program runs.
+    connectionSource.setProfilesListener([&engine] { engine.profilesChanged(); });
     vq::PlanActions plans(state, records, dialogs, clock);
     vq::RecordEditor recordEditor(records, engine, dialogs, optionPath);
     engine.hooks().repsup = [&plans] { plans.repsup(); };
