@@ -12,7 +12,7 @@
 #include "plans/main_window.h"
 #include "plans/plan_actions.h"
 #include "plans/qt/message_box_dialogs.h"
-#include "plans/report_printer.h"
+#include "plans/qt/on_demand_printer.h"
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"
@@ -58,7 +58,9 @@ int main(int argc, char** argv) {
     vq::SystemClock clock;
     vq::MessageBoxDialogs dialogs;
     vq::NetworkManagerSource connectionSource;
-    vq::QtReportPrinter printer(dataFolder);
+    // Printing is loaded when first used; an installed copy keeps its module in its library folder.
+    vq::OnDemandPrinter printer({programFolder, QDir(programFolder).filePath(QStringLiteral(VQ_MODULE_DIR))},
+                                dataFolder);
     vq::ProcessLauncher launcher;
 
     // ---- Logic --------------------------------------------------------------------------------
