@@ -4,7 +4,7 @@ get_property(vq_ui_sources GLOBAL PROPERTY VQ_UI_SOURCES)
 file(GLOB vq_qrc CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*.qrc)
 add_library(vq_ui STATIC ${vq_ui_sources} ${vq_qrc})
 target_link_libraries(vq_ui PUBLIC vq_engine vq_plans vq_records vq_skins vq_shell vq_core
-                                   Qt6::Widgets Qt6::DBus Qt6::Network)
+                                   Qt6::Widgets Qt6::DBus)
 
 # Printing happens only when the user asks for it: the printer and Qt's print support are a module
 # that the program loads then, from its own folder or, installed, from its library folder (found
