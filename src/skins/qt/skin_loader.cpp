@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPalette>
 #include <QScreen>
 #include <cmath>
@@ -24,12 +25,36 @@ namespace {
 // Window systems keep coordinates in 16 bits: a position beyond that is refused by the control.
 constexpr double kMaxPixel = 32767;
 
-QPixmap loadPicture(const QString& path) {
-    QPixmap picture;
-    if (!picture.load(path)) {
+// The format that a picture's first bytes name; empty for one that none of them starts.
+QByteArray pictureFormat(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return picture;
+    const QByteArray head = file.read(4);
+    if (head.startsWith("BM")) {
+        return "bmp";
+    }
+    if (head.startsWith("GIF8")) {
+        return "gif";
+    }
+    if (head.startsWith("\x89PNG")) {
+        return "png";
+    }
+    if (head.startsWith("\xFF\xD8\xFF")) {
+        return "jpeg";
+    }
+    return {};
+}
+
+// A picture read by the reader of its own format only: left to guess, Qt loads every image plugin of
+// the machine (and their libraries) to ask each one whether it can read the file.
+QPixmap loadPicture(const QString& path) {
+    const QByteArray format = pictureFormat(path);
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(format.isEmpty());
+    const QImage picture = reader.read();
+    return picture.isNull() ? QPixmap() : QPixmap::fromImage(picture);
 }
 
 // The built-in picture `name` ("image4.gif"); a face is stored under either extension.
