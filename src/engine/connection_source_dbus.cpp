@@ -8,6 +8,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,6 +27,8 @@ Q_DECLARE_METATYPE(NmSettings)
 
 namespace vq {
 namespace {
+
+Q_LOGGING_CATEGORY(nmLog, "vq.networkmanager")
 
 const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
@@ -121,16 +124,25 @@ NetworkManagerSource::NetworkManagerSource(int timeoutMs, RouteConnectionSource 
     // The sender is checked against the service's owner in the handlers: subscribing by the service's
     // name would make QtDBus ask the bus for the owner and wait for the answer.
     const char* managerSlot = SLOT(managerSignal(QDBusMessage));
-    m_bus.connect({}, kManagerPath, kPropertiesIface, kPropertiesChanged, this, managerSlot);
-    m_bus.connect({}, kManagerPath, kService, kPropertiesChanged, this, managerSlot);
-    m_bus.connect({}, kManagerPath, kService, QStringLiteral("StateChanged"), this, managerSlot);
     const char* deviceSlot = SLOT(deviceSignal(QDBusMessage));
-    m_bus.connect({}, {}, kPropertiesIface, kPropertiesChanged, {kDeviceIface}, {}, this, deviceSlot);
-    m_bus.connect({}, {}, kDeviceIface, kPropertiesChanged, this, deviceSlot);
     const char* profileSlot = SLOT(profileSignal(QDBusMessage));
-    m_bus.connect({}, kSettingsPath, kSettingsIface, QStringLiteral("NewConnection"), this, profileSlot);
-    m_bus.connect({}, kSettingsPath, kSettingsIface, QStringLiteral("ConnectionRemoved"), this, profileSlot);
-    m_bus.connect({}, {}, kConnectionIface, QStringLiteral("Updated"), this, profileSlot);
+    const bool subscribed =
+        m_bus.connect({}, kManagerPath, kPropertiesIface, kPropertiesChanged, this, managerSlot) &&
+        m_bus.connect({}, kManagerPath, kService, kPropertiesChanged, this, managerSlot) &&
+        m_bus.connect({}, kManagerPath, kService, QStringLiteral("StateChanged"), this, managerSlot) &&
+        m_bus.connect({}, {}, kPropertiesIface, kPropertiesChanged, {kDeviceIface}, {}, this, deviceSlot) &&
+        m_bus.connect({}, {}, kDeviceIface, kPropertiesChanged, this, deviceSlot) &&
+        m_bus.connect({}, kSettingsPath, kSettingsIface, QStringLiteral("NewConnection"), this,
+                      profileSlot) &&
+        m_bus.connect({}, kSettingsPath, kSettingsIface, QStringLiteral("ConnectionRemoved"), this,
+                      profileSlot) &&
+        m_bus.connect({}, {}, kConnectionIface, QStringLiteral("Updated"), this, profileSlot);
+    // Without its signals the source would keep a stale answer: the routes answer instead.
+    if (!subscribed) {
+        qCWarning(nmLog) << "cannot follow NetworkManager's signals:" << m_bus.lastError().message();
+        m_absent = true;
+        return;
+    }
 
     m_watcher = new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
