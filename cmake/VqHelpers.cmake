@@ -11,8 +11,9 @@ function(vq_logic_library name)
   set(logic "")
   set(ui "")
   foreach(f IN LISTS all)
-    # Programs of their own (the update helper and installer in mj/) are built by the folder itself.
-    if(f MATCHES "/main\\.cpp$" OR f MATCHES "/tools/" OR f MATCHES "/mj/")
+    # Programs of their own (the update helper and installer in mj/) are built by the folder itself;
+    # the printing module (print/) by cmake/VqUi.cmake.
+    if(f MATCHES "/main\\.cpp$" OR f MATCHES "/tools/" OR f MATCHES "/mj/" OR f MATCHES "/print/")
       continue()
     elseif(f MATCHES "${VQ_UI_FILE_REGEX}")
       list(APPEND ui ${f})

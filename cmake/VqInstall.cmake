@@ -4,6 +4,7 @@
 # manager updates it.
 include(GNUInstallDirs)
 install(TARGETS Varlotte RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vq_print LIBRARY DESTINATION ${VQ_MODULE_DIR})
 if(TARGET mj)
   install(TARGETS mj RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/varlotte-qyr)
 endif()

@@ -33,7 +33,8 @@ trap cleanup EXIT
 
 echo "== Install"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
-for f in /usr/bin/Varlotte /usr/libexec/varlotte-qyr/mj /usr/share/applications/varlotte-qyr.desktop \
+for f in /usr/bin/Varlotte /usr/libexec/varlotte-qyr/mj /usr/lib/varlotte-qyr/varlotte-print.so \
+         /usr/share/applications/varlotte-qyr.desktop \
          /usr/share/metainfo/fr.varlotte_qyr.varlotte.metainfo.xml \
          /usr/share/icons/hicolor/256x256/apps/varlotte-qyr.png /usr/share/icons/hicolor/64x64/apps/varlotte-qyr.png; do
   [ -e "$f" ] || fail "$f is not installed"

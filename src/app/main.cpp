@@ -16,7 +16,7 @@
 #include "plans/main_window.h"
 #include "plans/plan_actions.h"
 #include "plans/qt/message_box_dialogs.h"
-#include "plans/report_printer.h"
+#include "plans/qt/on_demand_printer.h"
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"
@@ -84,7 +84,9 @@ int main(int argc, char** argv) {
     vq::SystemClock clock;
     vq::MessageBoxDialogs dialogs;
     vq::NetworkManagerSource connectionSource;
-    vq::QtReportPrinter printer(dataFolder);
+    // Printing is loaded when first used; an installed copy keeps its module in its library folder.
+    vq::OnDemandPrinter printer({programFolder, QDir(programFolder).filePath(QStringLiteral(VQ_MODULE_DIR))},
+                                dataFolder);
     vq::ProcessLauncher launcher;
 
     // ---- Logic --------------------------------------------------------------------------------
@@ -112,6 +114,8 @@ int main(int argc, char** argv) {
     vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck},
                       dataFolder);
     engineView = &engine;
+    // NetworkManager's profiles arrive after the start and change while the program runs.
+    connectionSource.setProfilesListener([&engine] { engine.profilesChanged(); });
     vq::PlanActions plans(state, records, dialogs, clock);
     vq::RecordEditor recordEditor(records, engine, dialogs, optionPath);
     engine.hooks().repsup = [&plans] { plans.repsup(); };

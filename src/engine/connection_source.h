@@ -1,6 +1,7 @@
 #pragma once
 // The port that tells the engine whether the machine is connected and through which connection.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,16 @@ public:
     virtual std::string activeConnectionName() = 0;
     // The names of the saved connection profiles that may be plans, at most eleven, in order.
     virtual std::vector<std::string> profileNames() = 0;
+
+    // The one listener told when profileNames() has a new answer (a source that learns its profiles
+    // after the start, or sees them change); setting another replaces it.
+    void setProfilesListener(std::function<void()> listener);
+
+protected:
+    void profilesChanged() const;
+
+private:
+    std::function<void()> m_profilesListener;
 };
 
 }  // namespace vq

@@ -45,12 +45,7 @@ void Engine::formLoad() {
     if (version && *version >= -32768 && *version <= 32767)
         s.versioninstallee = static_cast<int>(*version);
 
-    s.profiles.clear();
-    for (std::string& name : m_deps.source.profileNames()) {
-        if (s.profiles.size() == kMaxProfiles)
-            break;
-        s.profiles.push_back(std::move(name));
-    }
+    readProfiles();
 
     if (m_hooks.lireskin)
         m_hooks.lireskin();
@@ -89,6 +84,21 @@ void Engine::formLoad() {
     s.timer1Interval = 0;
     if (m_deps.tray)
         m_deps.tray->setTip(trayTipText());
+    notify();
+}
+
+void Engine::readProfiles() {
+    MainState& s = m_state;
+    s.profiles.clear();
+    for (std::string& name : m_deps.source.profileNames()) {
+        if (s.profiles.size() == kMaxProfiles)
+            break;
+        s.profiles.push_back(std::move(name));
+    }
+}
+
+void Engine::profilesChanged() {
+    readProfiles();
     notify();
 }
 

@@ -44,6 +44,8 @@ public:
     void timer1Tick();                          // the crash-state writer
     void setPlanName(const std::string& name);  // plan box text changed (no-op when unchanged)
     void connectClick();                        // loads the plan named in the plan box
+    // The connection source has a new list of profiles: the plan box list follows it.
+    void profilesChanged();
     // True while a connection that ended waits for its record and totals to be stored (the disk was
     // full or the folder unwritable); every tick tries again, and no new connection opens meanwhile.
     bool closedConnectionPending() const { return m_closing.has_value(); }
@@ -64,6 +66,7 @@ private:
     std::string plansSection() const { return "Dernc " + m_state.planName; }
     void notify();
     void loadPlanRecord();
+    void readProfiles();
     void restoreInterruptedConnection();
     bool countable(const std::string& t) const;
     void openConnection(const std::string& t);

@@ -6,6 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDesktopServices>
+#include <QImageReader>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -27,7 +28,10 @@ namespace {
 
 QIcon programIcon() {
     initIconResources();
-    const QPixmap picture(QStringLiteral(":/icons/varlotte-qyr.png"));
+    // Read as PNG outright: left to guess, Qt loads every image plugin of the machine to ask each one.
+    QImageReader reader(QStringLiteral(":/icons/varlotte-qyr.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    const QPixmap picture = QPixmap::fromImage(reader.read());
     if (!picture.isNull()) {
         return QIcon(picture);
     }

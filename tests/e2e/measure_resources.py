@@ -1,8 +1,10 @@
 #!/usr/bin/python3
-"""Resident memory and processor time of the running program while it counts a connection:
+"""Resident memory, processor time and D-Bus messages of the running program while it counts a
+connection, and the mapped files that take most of its memory:
 measure_resources.py <program> [seconds]   (default 60 s)."""
 
 import os
+import subprocess
 import sys
 import time
 
@@ -24,6 +26,50 @@ def cpu_ticks(pid):
     return int(fields[11]) + int(fields[12])  # utime + stime
 
 
+def resident_files(pid, at_least_kib=300):
+    """The files mapped by the process with their resident size in KiB, the largest first."""
+    sizes, name = {}, None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            fields = line.split()
+            if "-" in fields[0] and len(fields) >= 5:  # a mapping's header
+                name = fields[5] if len(fields) > 5 else None
+            elif fields[0] == "Rss:" and name and name.startswith("/"):
+                sizes[name] = sizes.get(name, 0) + int(fields[1])
+    return sorted(((k, v) for k, v in sizes.items() if v >= at_least_kib), key=lambda kv: -kv[1])
+
+
+class BusMonitor:
+    """dbus-monitor on a private bus; counts the messages sent by one process's connection."""
+
+    def __init__(self, address):
+        self.address = address
+        self.proc = subprocess.Popen(["dbus-monitor", "--address", address, "--profile"],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        # The header comes once the monitor is in place.
+        if not self.proc.stdout.readline().startswith("#"):
+            raise Failure(f"dbus-monitor did not start on {address}")
+
+    def sent_by(self, pid):
+        import dbus
+
+        bus = dbus.bus.BusConnection(self.address)
+        daemon = dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
+                                "org.freedesktop.DBus")
+        names = {str(n) for n in daemon.ListNames()
+                 if n.startswith(":") and daemon.GetConnectionUnixProcessID(n) == pid}
+        bus.close()
+        time.sleep(0.5)  # what is on its way reaches the monitor
+        self.proc.terminate()
+        out, _ = self.proc.communicate(timeout=10)
+        count = 0
+        for line in out.splitlines():
+            fields = line.split("\t")
+            if len(fields) > 3 and not line.startswith("#") and fields[3] in names:
+                count += 1
+        return count
+
+
 def main():
     if len(sys.argv) < 2:
         print(__doc__)
@@ -39,6 +85,7 @@ def main():
         pid = s.launch()
         s.connect(name="Box")
         wait_for("counting", lambda: s.tempo().get("ouinon") == "2")
+        monitors = {"system": BusMonitor(s.system_address), "session": BusMonitor(s.session_address)}
         hz = os.sysconf("SC_CLK_TCK")
         t0, c0 = time.monotonic(), cpu_ticks(pid)
         peak = rss = rss_kib(pid)
@@ -47,10 +94,18 @@ def main():
             rss = rss_kib(pid)
             peak = max(peak, rss)
         t1, c1 = time.monotonic(), cpu_ticks(pid)
+        files = resident_files(pid)
+        sent = {bus: m.sent_by(pid) for bus, m in monitors.items()}
         counted = s.tempo().get("tempspassé")
         print(f"counted {counted} over {t1 - t0:.1f} s")
         print(f"VmRSS {rss / 1024:.1f} MiB at the end, {peak / 1024:.1f} MiB at most")
         print(f"CPU {(c1 - c0) / hz:.2f} s = {100.0 * (c1 - c0) / hz / (t1 - t0):.2f} % of one core")
+        ticks = (t1 - t0) / 0.9
+        total = sum(sent.values())
+        print(f"D-Bus messages sent {total} (system bus {sent['system']}, session bus {sent['session']}) "
+              f"in {ticks:.0f} ticks = {total / ticks:.2f} per tick")
+        for path, kib in files:
+            print(f"resident {kib} KiB {path}")
     finally:
         s.close()
     return 0

@@ -1,8 +1,9 @@
 #pragma once
 // One running copy per data folder: a lock file in the data folder, and a local socket through which a
-// second start asks the running copy to show its main window before it exits.
+// second start asks the running copy to show its main window before it exits. The socket is a plain
+// Unix-domain socket watched by the event loop: Qt's network module, with the Kerberos and proxy
+// libraries it brings, would cost the program more memory than all its windows.
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -30,10 +31,11 @@ private:
     bool askRunningCopyToShow();
     bool takeOverUnreadableLock();
     void listen();
+    void acceptRequests();
 
     QString m_dataFolder;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_server = -1;
 };
 
 }  // namespace vq

@@ -29,17 +29,44 @@ constexpr double kMaxPixel = 32767;
 // and its pixels alone would take hundreds of megabytes): it is refused like a missing one.
 constexpr int kMaxPictureSide = 8192;
 
+// The format that a picture's first bytes name; empty for one that none of them starts.
+QByteArray pictureFormat(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray head = file.read(4);
+    if (head.startsWith("BM")) {
+        return "bmp";
+    }
+    if (head.startsWith("GIF8")) {
+        return "gif";
+    }
+    if (head.startsWith("\x89PNG")) {
+        return "png";
+    }
+    if (head.startsWith("\xFF\xD8\xFF")) {
+        return "jpeg";
+    }
+    return {};
+}
+
+// A picture read by the reader of its own format only: left to guess, Qt loads every image plugin of
+// the machine (and their libraries) to ask each one whether it can read the file. Its size is known
+// before its pixels are decoded.
 QPixmap loadPicture(const QString& path) {
-    QImageReader reader(path);
+    const QByteArray format = pictureFormat(path);
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(format.isEmpty());
     const QSize size = reader.size();
     if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
         return {};
     }
-    QImage image = reader.read();
-    if (image.isNull() || image.width() > kMaxPictureSide || image.height() > kMaxPictureSide) {
+    const QImage picture = reader.read();
+    if (picture.isNull() || picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide) {
         return {};
     }
-    return QPixmap::fromImage(std::move(image));
+    return QPixmap::fromImage(picture);
 }
 
 // The built-in picture `name` ("image4.gif"); a face is stored under either extension.

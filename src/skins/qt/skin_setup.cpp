@@ -1,6 +1,9 @@
 #include "skins/qt/skin_setup.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+
+#include <utility>
 
 #include "engine/engine.h"
 #include "plans/main_window.h"
@@ -9,11 +12,42 @@
 #include "skins/qt/skin_chooser.h"
 
 namespace vq {
+namespace {
+
+// Gives the records window its face the first time it is shown, before it is mapped: its picture is
+// the largest of a skin (a megabyte once decoded) and most runs never open that window.
+class FaceOnFirstShow final : public QObject {
+public:
+    FaceOnFirstShow(QWidget* window, SkinPlaces places);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_window;
+    SkinPlaces m_places;
+};
+
+FaceOnFirstShow::FaceOnFirstShow(QWidget* window, SkinPlaces places)
+    : QObject(window), m_window(window), m_places(std::move(places)) {
+    window->installEventFilter(this);
+}
+
+bool FaceOnFirstShow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_window && event->type() == QEvent::Show) {
+        m_window->removeEventFilter(this);
+        applyRecordsFace(m_window, m_places);
+        deleteLater();
+    }
+    return false;
+}
+
+}  // namespace
 
 void installSkins(Engine& engine, MainWindow& mainWindow, RecordsWindow& recordsWindow, Dialogs& dialogs,
                   Launcher& launcher, std::function<void()> endNow, const SkinPlaces& places) {
-    // The records window exists already: its set-up takes its face now.
-    applyRecordsFace(&recordsWindow, places);
+    // The records window exists already, hidden: it takes its face when it is first shown.
+    new FaceOnFirstShow(&recordsWindow, places);
 
     engine.hooks().lireskin = [&mainWindow, &recordsWindow, places] {
         lireskin(

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QMap>
 #include <QProcess>
+#include <QTest>
 #include <QThread>
 
 #include <filesystem>
@@ -53,6 +54,10 @@ public:
         }
     }
 
+    void stopService() {
+        m_mock.terminate();
+        m_mock.waitForFinished(5000);
+    }
     bool startService() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         m_mock.setProcessEnvironment(env);
@@ -107,6 +112,11 @@ public:
               QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(active))))});
     }
     void setState(unsigned state) { mock(QStringLiteral("SetGlobalConnectionState"), {state}); }
+    void setMetered(const QString& device, unsigned metered) {
+        mock(QStringLiteral("SetProperty"),
+             {device, QStringLiteral("org.freedesktop.NetworkManager.Device"), QStringLiteral("Metered"),
+              QVariant::fromValue(QDBusVariant(metered))});
+    }
 
     QString address;
 
@@ -115,7 +125,9 @@ private:
     QProcess m_mock;
 };
 
-TEST(NetworkManagerSourceTest, StateNameAndProfilesFromNetworkManagerElseTheRoutes) {
+// One source sees NetworkManager absent, appearing, changing, stopping and starting again; every
+// answer comes from what its signals said.
+TEST(NetworkManagerSourceTest, FollowsNetworkManagerElseTheRoutes) {
     qDBusRegisterMetaType<NmConnectionSettings>();
     TempDir dir;
     MockNetworkManager nm(dir.path());
@@ -130,11 +142,14 @@ TEST(NetworkManagerSourceTest, StateNameAndProfilesFromNetworkManagerElseTheRout
               "ppp0\t00000000\t00000000\t0001\t0\t0\t0\t00000000\n");
     writeFile(dir.file("sys/class/net/ppp0/flags"), "0x1091\n");
     writeFile(dir.file("sys/class/net/ppp0/operstate"), "unknown\n");
-    NetworkManagerSource absent(500, RouteConnectionSource(dir.file("proc"), dir.file("sys")));
-    EXPECT_TRUE(absent.isConnected());
-    EXPECT_EQ(absent.activeConnectionName(), "");
-    EXPECT_TRUE(absent.profileNames().empty());
+    NetworkManagerSource source(500, RouteConnectionSource(dir.file("proc"), dir.file("sys")));
+    int listsSeen = 0;
+    source.setProfilesListener([&listsSeen] { ++listsSeen; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source.isConnected(); }));
+    EXPECT_EQ(source.activeConnectionName(), "");
+    EXPECT_TRUE(source.profileNames().empty());
 
+    // NetworkManager starts: its state replaces the routes'.
     ASSERT_TRUE(nm.startService()) << "python-dbusmock is needed under /usr/bin/python3";
     nm.mock(QStringLiteral("AddProperty"),
             {kNm, QStringLiteral("PrimaryConnection"),
@@ -142,6 +157,11 @@ TEST(NetworkManagerSourceTest, StateNameAndProfilesFromNetworkManagerElseTheRout
     QString device =
         nm.mock(QStringLiteral("AddEthernetDevice"), {QStringLiteral("eth0"), QStringLiteral("eth0"), 100})
             .toString();
+    nm.call(device, kMock, QStringLiteral("AddProperty"),
+            {QStringLiteral("org.freedesktop.NetworkManager.Device"), QStringLiteral("Metered"),
+             QVariant::fromValue(QDBusVariant(2u))});
+    nm.setState(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !source.isConnected(); }));
 
     // Profiles: the billed kinds and the metered ones, in the service's order, at most eleven.
     QString box = nm.addProfile(QStringLiteral("Box"), QStringLiteral("802-3-ethernet"), 2);
@@ -150,30 +170,53 @@ TEST(NetworkManagerSourceTest, StateNameAndProfilesFromNetworkManagerElseTheRout
     for (int i = 1; i <= 10; ++i)
         nm.addProfile(QStringLiteral("Modem %1").arg(i),
                       i % 2 ? QStringLiteral("pppoe") : QStringLiteral("cdma"), 0);
-
-    NetworkManagerSource source(500, RouteConnectionSource(dir.file("none"), dir.file("none")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source.profileNames().size() == 11; }));
     std::vector<std::string> names = source.profileNames();
-    ASSERT_EQ(names.size(), 11u);
     EXPECT_EQ(names[0], "Partage");
     EXPECT_EQ(names[1], "Mobile");
     EXPECT_EQ(names[10], "Modem 9");
+    EXPECT_GT(listsSeen, 0);
 
-    nm.setState(20);
-    EXPECT_FALSE(source.isConnected());
     nm.setState(60);
-    EXPECT_TRUE(source.isConnected());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.isConnected(); }));
     nm.setState(50);  // local only
-    EXPECT_FALSE(source.isConnected());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !source.isConnected(); }));
     nm.setState(70);
-    EXPECT_TRUE(source.isConnected());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.isConnected(); }));
     EXPECT_EQ(source.activeConnectionName(), "");  // no primary connection
 
-    nm.activate(device, box, QStringLiteral("a1"));
-    EXPECT_EQ(source.activeConnectionName(), "");  // not billed, not metered
-    nm.activate(device, mobile, QStringLiteral("a2"));
-    EXPECT_EQ(source.activeConnectionName(), "Mobile");
+    // The primary connection changes; its name counts when it is billed or metered.
+    nm.activate(device, mobile, QStringLiteral("a1"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeConnectionName() == "Mobile"; }));
+    nm.activate(device, box, QStringLiteral("a2"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeConnectionName().empty(); }));
     nm.activate(device, metered, QStringLiteral("a3"));
-    EXPECT_EQ(source.activeConnectionName(), "Partage");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeConnectionName() == "Partage"; }));
+    // The device, then the profile in use, become metered.
+    nm.activate(device, box, QStringLiteral("a4"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeConnectionName().empty(); }));
+    nm.setMetered(device, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeConnectionName() == "Box"; }));
+    nm.setMetered(device, 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeConnectionName().empty(); }));
+    NmConnectionSettings update;
+    update[QStringLiteral("connection")] = QVariantMap{{QStringLiteral("metered"), 1}};
+    nm.call(box, QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection"),
+            QStringLiteral("Update"), {QVariant::fromValue(update)});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeConnectionName() == "Box"; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.profileNames().front() == "Box"; }));
+    EXPECT_EQ(source.profileNames().size(), 11u);
+
+    // NetworkManager stops: the routes answer again; it restarts with nothing known: its answers return.
+    nm.setState(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !source.isConnected(); }));
+    nm.stopService();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.isConnected(); }));
+    EXPECT_EQ(source.activeConnectionName(), "");
+    ASSERT_TRUE(nm.startService());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.profileNames().empty(); }));
+    nm.setState(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !source.isConnected(); }));
 }
 
 }  // namespace

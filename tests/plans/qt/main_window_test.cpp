@@ -9,7 +9,8 @@
 #include <QTest>
 
 #include "core/ini_store.h"
-#include "plans/report_printer.h"
+#include "plans/print/report_printer.h"
+#include "plans/qt/on_demand_printer.h"
 #include "skins/qt/picture_button.h"
 #include "support/fakes.h"
 
@@ -220,16 +221,21 @@ TEST(ReportPrinterTest, WritesEveryPageToPdf) {
         QtReportPrinter::renderToPdf(layout, QString::fromStdString(dir.file("missing/report.pdf"))));
 }
 
+// The program's printer, loaded from its module on the first print; a missing module is a failed print.
 TEST(ReportPrinterTest, WithoutAPrinterTheReportGoesToTheDataFolder) {
     if (!QPrinterInfo::availablePrinterNames().isEmpty())
         GTEST_SKIP() << "this machine has a printer";
     test::TempDir dir;
-    QtReportPrinter printer(dir.path());
+    OnDemandPrinter printer({QString::fromStdString(dir.path()), QStringLiteral(VQ_PRINT_MODULE_DIR)},
+                            dir.path());
     const ReportLayout layout = layoutReport({"a", "b"}, 2, {}, printer.pageHeightTwips());
     ReportPrinter::Result result = printer.print(layout);
     ASSERT_EQ(result.outcome, ReportPrinter::Outcome::SavedToFile);
     EXPECT_EQ(result.detail.rfind(dir.path(), 0), 0u);
     EXPECT_GT(test::readFile(result.detail).size(), 100u);
+
+    OnDemandPrinter missing({QString::fromStdString(dir.path())}, dir.path());
+    EXPECT_EQ(missing.print(layout).outcome, ReportPrinter::Outcome::Failed);
 }
 
 }  // namespace
