@@ -14,6 +14,7 @@ import os
 import subprocess
 import signal
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Failure, Session, duration, seconds, wait_for  # noqa: E402
@@ -175,7 +176,8 @@ def scenario_cli(s):
         return {n: (os.stat(os.path.join(s.folder, n)).st_mtime_ns, open(os.path.join(s.folder, n), "rb").read())
                 for n in os.listdir(s.folder)}
 
-    # First calls, on an idle program whose files stay as they are: the command line writes nothing.
+    # First calls, on an idle program whose files stay as they are (a second past its start-up writes,
+    # so that a write would change the stamps): the command line writes nothing.
     time.sleep(1)
     before, folder_mtime = files(), os.stat(s.folder).st_mtime_ns
     header = ["Durée (s)", "Durée", "Début", "Forfait"]
