@@ -260,7 +260,7 @@ std::shared_ptr<const ini::Document> Store::document(Folder& f, const std::strin
         f.files.erase(name);
         return nullptr;
     }
-    if (!c.doc || c.doc->bytes() != bytes)
+    if (!c.doc || c.doc->fileBytes() != bytes)
         c.doc = std::make_shared<const ini::Document>(std::move(bytes));
     c.stamp = stamp;
     c.recheck = c.reread = false;

@@ -2,6 +2,11 @@
 // The INI store: every setting, total and record of the program is one string read with lireini
 // and written with ecrireini. Files are matched by name without regard to case, parsed copies are
 // cached until the file changes on disk, and every write replaces the file atomically.
+//
+// A file that starts with the UTF-16LE byte-order mark is read as UTF-16LE, and the first write
+// that changes it writes it back whole as UTF-8.
+// Reading drops space, tab, vertical tab, form feed, carriage return and the end-of-file character
+// 0x1A around a line, a name and a value, and a NUL ends the name or value it is in.
 
 #include <cstdint>
 #include <string>

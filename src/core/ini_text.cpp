@@ -6,14 +6,20 @@
 namespace vq::ini {
 namespace {
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // Windows-1252 bytes 0x80-0x9F; the five bytes it leaves undefined map to the C1 controls.
 constexpr char32_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// What the reading rules drop around a line, a name and a value: the end-of-file character 0x1A of
+// old editors too.
+constexpr std::string_view kBlanks = " \t\v\f\r\x1A";
+
 bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+    return kBlanks.find(c) != std::string_view::npos;
 }
 
 bool isEol(char c) {
@@ -66,6 +72,34 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return len;
+}
+
+// A NUL ends the name or value it is in, as it ends a string on the system that wrote the file.
+std::string_view beforeNul(std::string_view s) {
+    return s.substr(0, s.find('\0'));
+}
+
+// The text of a file saved as UTF-16LE (its byte-order mark already skipped); a lone surrogate
+// becomes U+FFFD and an odd last byte is dropped.
+std::string utf16leToUtf8(std::string_view b) {
+    auto unit = [&](std::size_t i) {
+        const auto low = static_cast<unsigned char>(b[i]), high = static_cast<unsigned char>(b[i + 1]);
+        return static_cast<char32_t>(low | high << 8);
+    };
+    std::string out;
+    out.reserve(b.size());
+    for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
+        char32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < b.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
 }
 
 std::string_view unquote(std::string_view v) {
@@ -177,8 +211,16 @@ std::string_view firstCharacters(std::string_view s, std::size_t maxChars) {
 }
 
 Document::Document(std::string bytes) : m_bytes(std::move(bytes)) {
+    if (m_bytes.substr(0, 2) == "\xFF\xFE") {
+        m_utf16 = std::move(m_bytes);
+        m_bytes = utf16leToUtf8(std::string_view(m_utf16).substr(2));
+    }
     m_cp1252 = !isValidUtf8(m_bytes);
     parse();
+}
+
+const std::string& Document::fileBytes() const {
+    return m_utf16.empty() ? m_bytes : m_utf16;
 }
 
 std::string Document::decode(std::string_view raw, bool cp1252) const {
@@ -216,7 +258,7 @@ void Document::parse() {
         else
             m_eol = firstEol + 1 < n && all[firstEol + 1] == '\n' ? "\r\n" : "\r";
     }
-    std::size_t pos = all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    std::size_t pos = all.substr(0, 3) == kUtf8Bom ? 3 : 0;
     Section* current = nullptr;
     while (pos < n) {
         if (isEol(all[pos])) {
@@ -236,7 +278,7 @@ void Document::parse() {
         // In a file that is not UTF-8 as a whole, a line that is keeps reading as UTF-8: a stray byte
         // elsewhere (a truncated character, garbage) must not turn "n°" into another key.
         const bool cp1252 = m_cp1252 && !isValidUtf8(line);
-        const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
+        const std::size_t indent = std::min(line.find_first_not_of(kBlanks), line.size());
         line = trimBlanks(line);
         if (line.empty() || line.front() == ';')
             continue;
@@ -246,7 +288,7 @@ void Document::parse() {
                 current = nullptr;  // not a header; what follows belongs to no readable section
                 continue;
             }
-            std::string name = foldName(decode(trimBlanks(line.substr(1, close - 1)), cp1252));
+            std::string name = foldName(decode(trimBlanks(beforeNul(line.substr(1, close - 1))), cp1252));
             auto [it, inserted] = m_sections.try_emplace(std::move(name));
             current = inserted ? &it->second : nullptr;
             if (current) {
@@ -260,10 +302,10 @@ void Document::parse() {
             continue;
         current->appendAt = eolEnd;
         current->appendNeedsEol = eolEnd == contentEnd;
-        std::string key = foldName(decode(trimBlanks(line.substr(0, eq)), cp1252));
+        std::string key = foldName(decode(trimBlanks(beforeNul(line.substr(0, eq))), cp1252));
         if (key.empty() || current->keys.count(key))
             continue;
-        std::string value = decode(unquote(trimBlanks(line.substr(eq + 1))), cp1252);
+        std::string value = decode(unquote(trimBlanks(beforeNul(line.substr(eq + 1)))), cp1252);
         value.resize(firstCharacters(value, kMaxValueChars).size());
         current->keys.emplace(std::move(key), KeyLine{lineStart, lineStart + indent + eq, contentEnd,
                                                       std::move(value), cp1252});
