@@ -102,6 +102,16 @@ std::string utf16leToUtf8(std::string_view b) {
     return out;
 }
 
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A line written in Windows-1252 reads back as written only when the reader cannot take it for
+// UTF-8: it is not valid UTF-8, or it is ASCII (where both read alike).
+bool readsAsCp1252(std::string_view line) {
+    return isAscii(line) || !isValidUtf8(line);
+}
+
 std::string_view unquote(std::string_view v) {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         return v.substr(1, v.size() - 2);
@@ -166,9 +176,11 @@ std::string cp1252ToUtf8(std::string_view bytes) {
 std::string linesToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    std::size_t at = 0;
+    std::size_t at = bytes.substr(0, 3) == kUtf8Bom ? 3 : 0;
+    out.append(bytes.substr(0, at));
+    // Lines as the reader splits them: a CR alone ends one too.
     while (at < bytes.size()) {
-        std::size_t end = bytes.find('\n', at);
+        std::size_t end = bytes.find_first_of("\r\n", at);
         end = end == std::string_view::npos ? bytes.size() : end + 1;
         std::string_view line = bytes.substr(at, end - at);
         out += isValidUtf8(line) ? std::string(line) : cp1252ToUtf8(line);
@@ -393,6 +405,9 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
         if (!value)
             return std::nullopt;
         std::size_t prefixEnd = valueStart(*line, *value);
+        if (line->cp1252 &&
+            !readsAsCp1252(m_bytes.substr(line->lineStart, prefixEnd - line->lineStart) + *value))
+            return std::nullopt;
         if (std::string_view(m_bytes).substr(prefixEnd, line->contentEnd - prefixEnd) != *value)
             edits.push_back({prefixEnd, line->contentEnd, std::move(*value)});
     }
@@ -403,7 +418,7 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
         std::string text;
         for (const auto& [key, value] : g.keys) {
             auto k = encode(key, m_cp1252), v = encode(value, m_cp1252);
-            if (!k || !v)
+            if (!k || !v || (m_cp1252 && !readsAsCp1252(*k + "=" + *v)))
                 return std::nullopt;
             text += *k + "=" + *v + m_eol;
         }
@@ -413,7 +428,7 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
             edits.push_back({g.existing->appendAt, g.existing->appendAt, std::move(text)});
         } else {
             auto name = encode(g.name, m_cp1252);
-            if (!name)
+            if (!name || (m_cp1252 && !readsAsCp1252("[" + *name + "]")))
                 return std::nullopt;
             if (tail.empty() && !m_bytes.empty() && !endsWithEol)
                 tail += m_eol;

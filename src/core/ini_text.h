@@ -23,7 +23,8 @@ std::string foldName(std::string_view utf8);
 std::string_view trimBlanks(std::string_view s);
 bool isValidUtf8(std::string_view bytes);
 std::string cp1252ToUtf8(std::string_view bytes);
-// Every line that is not UTF-8 converted from Windows-1252, the others kept: the file as it reads.
+// Every line that is not UTF-8 converted from Windows-1252, the others kept: the file as it reads
+// (a leading UTF-8 byte-order mark kept too).
 std::string linesToUtf8(std::string_view bytes);
 // Nothing when a character has no Windows-1252 byte (or `utf8` is not valid UTF-8).
 std::optional<std::string> utf8ToCp1252(std::string_view utf8);
@@ -44,7 +45,6 @@ public:
     const std::string& bytes() const { return m_bytes; }
     // The bytes the document was made from.
     const std::string& fileBytes() const;
-    bool windows1252() const { return m_cp1252; }
     // The value as read (blanks dropped, quotes removed, cut), or nullptr.
     const std::string* find(const std::string& foldedSection, const std::string& foldedKey) const;
     // Every key of a section (folded) with its value as read.
@@ -53,8 +53,8 @@ public:
     // True when the key exists and its line already says `value` exactly (writing it changes nothing).
     bool holds(const Write& w) const;
     // The text with `writes` applied (later writes of one key win); `changed` false and an empty
-    // text when no byte would change. Nothing when a text cannot be encoded in the file's
-    // encoding (a Windows-1252 file given a character it lacks).
+    // text when no byte would change. Nothing when a line of a Windows-1252 file cannot be written
+    // so that it reads back: a character Windows-1252 lacks, or bytes that would pass for UTF-8.
     std::optional<std::string> withWrites(const std::vector<Write>& writes, bool& changed) const;
 
 private:

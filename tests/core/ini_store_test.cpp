@@ -281,6 +281,15 @@ TEST_P(IniStore, WindowsFilesKeepTheirEncodingAndLineEnds) {
     EXPECT_EQ(lireini("plantage", "date", path), "Łódź");
     EXPECT_EQ(lireini("plantage", "tempspassé", path), "Noël à 20 €");
 
+    // Windows-1252 bytes that would pass for UTF-8 ("é–’" is E9 96 92, the UTF-8 of "閒"): the
+    // file goes over to UTF-8 too, each line as it read ("n°" is UTF-8 already; a lone CR ends a line).
+    writeFile(path, "[Typeconex]\rForfait=caf\xE9\rn°=1\rDossier=th\xE8mes\r");
+    ASSERT_TRUE(ecrireini("Typeconex", "Forfait", "é–’", path));
+    ASSERT_TRUE(ecrireini("a", "Kê–’c", "nu", path));
+    EXPECT_EQ(readFile(path), "[Typeconex]\rForfait=é–’\rn°=1\rDossier=thèmes\r[a]\rKê–’c=nu\r");
+    EXPECT_EQ(lireini("Typeconex", "Forfait", path), "é–’");
+    EXPECT_EQ(lireini("a", "Kê–’c", path), "nu");
+
     // UTF-16LE, as some Windows editors save: read, and written back as UTF-8 without loss.
     writeFile(path,
               utf16leFile(u"[plantage]\r\ntempspassé=00:10:00\r\nheuredep=Łódź € 𝄞\r\n[nbdent]\r\nn°=7\r\n"));
