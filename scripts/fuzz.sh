@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and runs each for a bounded time:
 #   scripts/fuzz.sh [seconds per target, default 60] [target names...]
-# The build folder is build-fuzz, or VQ_FUZZ_DIR when set.
+# The build folder is build-fuzz, or VQ_FUZZ_DIR when set; the corpus grows in <build folder>/corpus, or in
+# VQ_FUZZ_CORPUS when set (the test command gives a fresh one, so that each run starts from the
+# regression inputs alone and its time stays bounded).
 # Inputs that make a target fail are left in build-fuzz/findings/<target>/; copy them into
 # tests/fuzz/regressions/<target>/ so the ordinary test run replays them.
 set -euo pipefail
@@ -22,7 +24,7 @@ else
 fi
 for target in "${targets[@]}"; do
   name="$(basename "$target" _fuzz)"
-  corpus="$dir/corpus/$name"; findings="$dir/findings/$name"
+  corpus="${VQ_FUZZ_CORPUS:-$dir/corpus}/$name"; findings="$dir/findings/$name"
   mkdir -p "$corpus" "$findings"
   [ -d "$here/tests/fuzz/regressions/$name" ] && cp -n "$here/tests/fuzz/regressions/$name"/* "$corpus"/ 2>/dev/null || true
   echo "== $name for ${seconds}s"
@@ -31,6 +33,7 @@ for target in "${targets[@]}"; do
     status=1
     echo "   FAILED: see $dir/$name.log and $findings/"
   fi
-  grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$dir/$name.log" | sed 's/^/   /' || true
+  grep -E "^Done [0-9]+ runs|stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb" \
+    "$dir/$name.log" | sed 's/^/   /' || true
 done
 exit $status

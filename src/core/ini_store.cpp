@@ -1,6 +1,5 @@
 #include "core/ini_store.h"
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -260,7 +259,7 @@ std::shared_ptr<const ini::Document> Store::document(Folder& f, const std::strin
         f.files.erase(name);
         return nullptr;
     }
-    if (!c.doc || c.doc->bytes() != bytes)
+    if (!c.doc || c.doc->fileBytes() != bytes)
         c.doc = std::make_shared<const ini::Document>(std::move(bytes));
     c.stamp = stamp;
     c.recheck = c.reread = false;
@@ -338,15 +337,9 @@ bool Store::write(const std::string& path, const std::vector<ini::Write>& writes
     const ini::Document& base = doc ? *doc : empty;
     bool changed = false;
     std::optional<std::string> bytes = base.withWrites(writes, changed);
-    // A Windows-1252 file that would pass for UTF-8 once edited would be read differently afterwards,
-    // its other lines too: it goes over to UTF-8 as a whole instead.
-    const auto nonAscii = [](const std::string& b) {
-        return std::any_of(b.begin(), b.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    };
-    const bool wouldPassForUtf8 = bytes && base.windows1252() && nonAscii(*bytes) && ini::isValidUtf8(*bytes);
-    if (!bytes || wouldPassForUtf8) {
-        // A Windows-1252 file given a character it lacks: the whole file goes over to UTF-8, the
-        // only way for every value, old and new, to read back as written.
+    if (!bytes) {
+        // A line that Windows-1252 cannot hold so that it reads back: the whole file goes over to
+        // UTF-8, each line converted as it reads, so that every value, old and new, reads as before.
         ini::Document converted(ini::linesToUtf8(base.bytes()));
         bytes = converted.withWrites(writes, changed);
         if (!bytes)

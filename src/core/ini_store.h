@@ -2,6 +2,20 @@
 // The INI store: every setting, total and record of the program is one string read with lireini
 // and written with ecrireini. Files are matched by name without regard to case, parsed copies are
 // cached until the file changes on disk, and every write replaces the file atomically.
+//
+// Encodings. Names and values are UTF-8 on both sides; a file holds one of three encodings:
+// - a file that starts with the UTF-16LE byte-order mark is read as UTF-16LE, and the first write
+//   that changes it writes it back whole as UTF-8;
+// - a file that is valid UTF-8 as a whole is UTF-8, and is written in UTF-8;
+// - any other file is read line by line: a line that is valid UTF-8 reads as UTF-8, any other as
+//   Windows-1252 (the files of the Windows version, and a stray byte in one line of a UTF-8 file
+//   hides no other key). A write keeps such a file in Windows-1252 (UTF-8 for the lines already
+//   UTF-8) as long as each line it writes in Windows-1252 cannot pass for UTF-8; when one would, or
+//   holds a character Windows-1252 lacks, the whole file goes over to UTF-8, each line converted as
+//   it reads, before the write. Whatever the file held, a stored value that iniValueStorable
+//   accepts reads back exactly, and every other key reads as it did.
+// Reading drops space, tab, vertical tab, form feed, carriage return and the end-of-file character
+// 0x1A around a line, a name and a value, and a NUL ends the name or value it is in.
 
 #include <cstdint>
 #include <string>

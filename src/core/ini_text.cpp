@@ -6,14 +6,20 @@
 namespace vq::ini {
 namespace {
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // Windows-1252 bytes 0x80-0x9F; the five bytes it leaves undefined map to the C1 controls.
 constexpr char32_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// What the reading rules drop around a line, a name and a value: the end-of-file character 0x1A of
+// old editors too.
+constexpr std::string_view kBlanks = " \t\v\f\r\x1A";
+
 bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+    return kBlanks.find(c) != std::string_view::npos;
 }
 
 bool isEol(char c) {
@@ -66,6 +72,44 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return len;
+}
+
+// A NUL ends the name or value it is in, as it ends a string on the system that wrote the file.
+std::string_view beforeNul(std::string_view s) {
+    return s.substr(0, s.find('\0'));
+}
+
+// The text of a file saved as UTF-16LE (its byte-order mark already skipped); a lone surrogate
+// becomes U+FFFD and an odd last byte is dropped.
+std::string utf16leToUtf8(std::string_view b) {
+    auto unit = [&](std::size_t i) {
+        const auto low = static_cast<unsigned char>(b[i]), high = static_cast<unsigned char>(b[i + 1]);
+        return static_cast<char32_t>(low | high << 8);
+    };
+    std::string out;
+    out.reserve(b.size());
+    for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
+        char32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < b.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A line written in Windows-1252 reads back as written only when the reader cannot take it for
+// UTF-8: it is not valid UTF-8, or it is ASCII (where both read alike).
+bool readsAsCp1252(std::string_view line) {
+    return isAscii(line) || !isValidUtf8(line);
 }
 
 std::string_view unquote(std::string_view v) {
@@ -132,9 +176,11 @@ std::string cp1252ToUtf8(std::string_view bytes) {
 std::string linesToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    std::size_t at = 0;
+    std::size_t at = bytes.substr(0, 3) == kUtf8Bom ? 3 : 0;
+    out.append(bytes.substr(0, at));
+    // Lines as the reader splits them: a CR alone ends one too.
     while (at < bytes.size()) {
-        std::size_t end = bytes.find('\n', at);
+        std::size_t end = bytes.find_first_of("\r\n", at);
         end = end == std::string_view::npos ? bytes.size() : end + 1;
         std::string_view line = bytes.substr(at, end - at);
         out += isValidUtf8(line) ? std::string(line) : cp1252ToUtf8(line);
@@ -177,8 +223,16 @@ std::string_view firstCharacters(std::string_view s, std::size_t maxChars) {
 }
 
 Document::Document(std::string bytes) : m_bytes(std::move(bytes)) {
+    if (m_bytes.substr(0, 2) == "\xFF\xFE") {
+        m_utf16 = std::move(m_bytes);
+        m_bytes = utf16leToUtf8(std::string_view(m_utf16).substr(2));
+    }
     m_cp1252 = !isValidUtf8(m_bytes);
     parse();
+}
+
+const std::string& Document::fileBytes() const {
+    return m_utf16.empty() ? m_bytes : m_utf16;
 }
 
 std::string Document::decode(std::string_view raw, bool cp1252) const {
@@ -216,7 +270,7 @@ void Document::parse() {
         else
             m_eol = firstEol + 1 < n && all[firstEol + 1] == '\n' ? "\r\n" : "\r";
     }
-    std::size_t pos = all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    std::size_t pos = all.substr(0, 3) == kUtf8Bom ? 3 : 0;
     Section* current = nullptr;
     while (pos < n) {
         if (isEol(all[pos])) {
@@ -236,7 +290,7 @@ void Document::parse() {
         // In a file that is not UTF-8 as a whole, a line that is keeps reading as UTF-8: a stray byte
         // elsewhere (a truncated character, garbage) must not turn "n°" into another key.
         const bool cp1252 = m_cp1252 && !isValidUtf8(line);
-        const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
+        const std::size_t indent = std::min(line.find_first_not_of(kBlanks), line.size());
         line = trimBlanks(line);
         if (line.empty() || line.front() == ';')
             continue;
@@ -246,7 +300,7 @@ void Document::parse() {
                 current = nullptr;  // not a header; what follows belongs to no readable section
                 continue;
             }
-            std::string name = foldName(decode(trimBlanks(line.substr(1, close - 1)), cp1252));
+            std::string name = foldName(decode(trimBlanks(beforeNul(line.substr(1, close - 1))), cp1252));
             auto [it, inserted] = m_sections.try_emplace(std::move(name));
             current = inserted ? &it->second : nullptr;
             if (current) {
@@ -260,10 +314,10 @@ void Document::parse() {
             continue;
         current->appendAt = eolEnd;
         current->appendNeedsEol = eolEnd == contentEnd;
-        std::string key = foldName(decode(trimBlanks(line.substr(0, eq)), cp1252));
+        std::string key = foldName(decode(trimBlanks(beforeNul(line.substr(0, eq))), cp1252));
         if (key.empty() || current->keys.count(key))
             continue;
-        std::string value = decode(unquote(trimBlanks(line.substr(eq + 1))), cp1252);
+        std::string value = decode(unquote(trimBlanks(beforeNul(line.substr(eq + 1)))), cp1252);
         value.resize(firstCharacters(value, kMaxValueChars).size());
         current->keys.emplace(std::move(key), KeyLine{lineStart, lineStart + indent + eq, contentEnd,
                                                       std::move(value), cp1252});
@@ -351,6 +405,9 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
         if (!value)
             return std::nullopt;
         std::size_t prefixEnd = valueStart(*line, *value);
+        if (line->cp1252 &&
+            !readsAsCp1252(m_bytes.substr(line->lineStart, prefixEnd - line->lineStart) + *value))
+            return std::nullopt;
         if (std::string_view(m_bytes).substr(prefixEnd, line->contentEnd - prefixEnd) != *value)
             edits.push_back({prefixEnd, line->contentEnd, std::move(*value)});
     }
@@ -361,7 +418,7 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
         std::string text;
         for (const auto& [key, value] : g.keys) {
             auto k = encode(key, m_cp1252), v = encode(value, m_cp1252);
-            if (!k || !v)
+            if (!k || !v || (m_cp1252 && !readsAsCp1252(*k + "=" + *v)))
                 return std::nullopt;
             text += *k + "=" + *v + m_eol;
         }
@@ -371,7 +428,7 @@ std::optional<std::string> Document::withWrites(const std::vector<Write>& writes
             edits.push_back({g.existing->appendAt, g.existing->appendAt, std::move(text)});
         } else {
             auto name = encode(g.name, m_cp1252);
-            if (!name)
+            if (!name || (m_cp1252 && !readsAsCp1252("[" + *name + "]")))
                 return std::nullopt;
             if (tail.empty() && !m_bytes.empty() && !endsWithEol)
                 tail += m_eol;

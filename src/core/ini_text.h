@@ -1,6 +1,6 @@
 #pragma once
-// The text of an INI file: case-blind names, the two encodings met in practice (UTF-8 and the
-// Windows-1252 of files written by the Windows version), parsing into an index, and edits that
+// The text of an INI file: case-blind names, the encodings met in practice (UTF-8, and the
+// Windows-1252 or UTF-16LE of files written on Windows), parsing into an index, and edits that
 // change only the lines of the written keys.
 
 #include <cstddef>
@@ -18,10 +18,13 @@ inline constexpr std::size_t kMaxValueChars = 254;
 // The case-blind form of a UTF-8 name: ASCII and Latin-1 letters (and the other letters of
 // Windows-1252: Œ, Š, Ž, Ÿ) folded to lower case; every other byte kept.
 std::string foldName(std::string_view utf8);
+// Without the blanks that the reading rules drop: space, tab, vertical tab, form feed, carriage
+// return and the end-of-file character 0x1A.
 std::string_view trimBlanks(std::string_view s);
 bool isValidUtf8(std::string_view bytes);
 std::string cp1252ToUtf8(std::string_view bytes);
-// Every line that is not UTF-8 converted from Windows-1252, the others kept: the file as it reads.
+// Every line that is not UTF-8 converted from Windows-1252, the others kept: the file as it reads
+// (a leading UTF-8 byte-order mark kept too).
 std::string linesToUtf8(std::string_view bytes);
 // Nothing when a character has no Windows-1252 byte (or `utf8` is not valid UTF-8).
 std::optional<std::string> utf8ToCp1252(std::string_view utf8);
@@ -32,13 +35,16 @@ struct Write {
     std::string section, key, value;  // UTF-8, names already checked
 };
 
-// One parsed file. Offsets point into bytes(); names in the index are folded UTF-8.
+// One parsed file. Offsets point into bytes(); names in the index are folded UTF-8. A file that
+// starts with the UTF-16LE byte-order mark is held, and edited, as its UTF-8 text.
 class Document {
 public:
     explicit Document(std::string bytes);
 
+    // The text parsed: the file's bytes, or the UTF-8 text of a UTF-16LE file.
     const std::string& bytes() const { return m_bytes; }
-    bool windows1252() const { return m_cp1252; }
+    // The bytes the document was made from.
+    const std::string& fileBytes() const;
     // The value as read (blanks dropped, quotes removed, cut), or nullptr.
     const std::string* find(const std::string& foldedSection, const std::string& foldedKey) const;
     // Every key of a section (folded) with its value as read.
@@ -46,9 +52,9 @@ public:
 
     // True when the key exists and its line already says `value` exactly (writing it changes nothing).
     bool holds(const Write& w) const;
-    // The file's bytes with `writes` applied (later writes of one key win); `changed` false and an
-    // empty text when no byte would change. Nothing when a text cannot be encoded in the file's
-    // encoding (a Windows-1252 file given a character it lacks).
+    // The text with `writes` applied (later writes of one key win); `changed` false and an empty
+    // text when no byte would change. Nothing when a line of a Windows-1252 file cannot be written
+    // so that it reads back: a character Windows-1252 lacks, or bytes that would pass for UTF-8.
     std::optional<std::string> withWrites(const std::vector<Write>& writes, bool& changed) const;
 
 private:
@@ -72,6 +78,7 @@ private:
     std::string decode(std::string_view raw, bool cp1252) const;
 
     std::string m_bytes;
+    std::string m_utf16;  // the file's bytes when it is UTF-16LE
     bool m_cp1252 = false;
     std::string m_eol = "\n";
     std::unordered_map<std::string, Section> m_sections;

@@ -52,12 +52,8 @@ std::string storableLine(const std::string& line) {
         if (c == '\r' || c == '\n')
             c = ' ';
     }
-    auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    auto last = s.find_last_not_of(" \t");
-    s = s.substr(first, last - first + 1);
-    return iniValueStorable(s) ? s : std::string{};
+    s = std::string(ini::trimBlanks(s));
+    return !s.empty() && iniValueStorable(s) ? s : std::string{};
 }
 
 }  // namespace

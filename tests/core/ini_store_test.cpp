@@ -22,9 +22,11 @@ namespace {
 
 using test::readFile;
 using test::TempDir;
+using test::utf16leFile;
 using test::writeFile;
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 // Every test runs twice: with the system's change notifications, and comparing file stamps on
 // each call as on systems without them.
@@ -172,6 +174,26 @@ TEST_P(IniStore, ReadingRules) {
     // Values written longer than the cut are stored whole but read back cut.
     ASSERT_TRUE(ecrireini("x", "y", std::string(300, 'z'), path));
     EXPECT_EQ(lireini("x", "y", path), std::string(254, 'z'));
+
+    // Blanks of every kind and the end-of-file character around a line, a name and a value; a NUL
+    // ends the name or value it is in.
+    const std::string windows = dir.file("windows.ini");
+    writeFile(windows,
+              "\v[Top\0 junk]\x1A\r\n"
+              "\f vt \v=\t\x1A padded \f\v\r\n"
+              "nul\0junk=value\0tail\r\n"
+              "quoted=\"x \"\0tail\r\n"
+              "eof=last\x1A"s);
+    EXPECT_EQ(lireini("Top", "vt", windows), "padded");
+    EXPECT_EQ(lireini("Top", "nul", windows), "value");
+    EXPECT_EQ(lireini("Top", "quoted", windows), "x ");
+    EXPECT_EQ(lireini("Top", "eof", windows), "last");
+    ASSERT_TRUE(ecrireini("top", "NUL", "new", windows));
+    ASSERT_TRUE(ecrireini("Top", "added", "1", windows));
+    EXPECT_EQ(readFile(windows),
+              "\v[Top\0 junk]\x1A\r\n\f vt \v=\t\x1A padded \f\v\r\nnul\0junk=new\r\n"
+              "quoted=\"x \"\0tail\r\neof=last\x1A\r\nadded=1\r\n"s);
+    EXPECT_EQ(lireini("Top", "nul", windows), "new");
 }
 
 TEST_P(IniStore, RefusesNamesAndValuesThatWouldBreakTheFile) {
@@ -205,8 +227,8 @@ TEST_P(IniStore, RefusesNamesAndValuesThatWouldBreakTheFile) {
     EXPECT_TRUE(iniNamesStorable("Dernc [Maison", "n°"));
     EXPECT_FALSE(iniNamesStorable("Forfaits", "k]="));
     EXPECT_TRUE(iniValueStorable("00:42:17     |     20:13:05     |     08/12/2026     |     Soir"));
-    for (std::string v : {std::string(" a"), std::string("a\t"), std::string("\"a\""), std::string("'a'"),
-                          std::string(255, 'a')})
+    for (std::string v : {std::string(" a"), std::string("a\t"), std::string("\va"), std::string("a\x1A"),
+                          std::string("\"a\""), std::string("'a'"), std::string(255, 'a')})
         EXPECT_FALSE(iniValueStorable(v)) << v;
     EXPECT_TRUE(iniValueStorable("\"a'"));
     EXPECT_TRUE(iniValueStorable(std::string(254, 'a')));
@@ -258,6 +280,26 @@ TEST_P(IniStore, WindowsFilesKeepTheirEncodingAndLineEnds) {
               "[Dernc Élan]\r\nprix=1,5\r\n");
     EXPECT_EQ(lireini("plantage", "date", path), "Łódź");
     EXPECT_EQ(lireini("plantage", "tempspassé", path), "Noël à 20 €");
+
+    // Windows-1252 bytes that would pass for UTF-8 ("é–’" is E9 96 92, the UTF-8 of "閒"): the
+    // file goes over to UTF-8 too, each line as it read ("n°" is UTF-8 already; a lone CR ends a line).
+    writeFile(path, "[Typeconex]\rForfait=caf\xE9\rn°=1\rDossier=th\xE8mes\r");
+    ASSERT_TRUE(ecrireini("Typeconex", "Forfait", "é–’", path));
+    ASSERT_TRUE(ecrireini("a", "Kê–’c", "nu", path));
+    EXPECT_EQ(readFile(path), "[Typeconex]\rForfait=é–’\rn°=1\rDossier=thèmes\r[a]\rKê–’c=nu\r");
+    EXPECT_EQ(lireini("Typeconex", "Forfait", path), "é–’");
+    EXPECT_EQ(lireini("a", "Kê–’c", path), "nu");
+
+    // UTF-16LE, as some Windows editors save: read, and written back as UTF-8 without loss.
+    writeFile(path,
+              utf16leFile(u"[plantage]\r\ntempspassé=00:10:00\r\nheuredep=Łódź € 𝄞\r\n[nbdent]\r\nn°=7\r\n"));
+    EXPECT_EQ(lireini("PLANTAGE", "TempsPassÉ", path), "00:10:00");
+    EXPECT_EQ(lireini("plantage", "heuredep", path), "Łódź € 𝄞");
+    ASSERT_TRUE(ecrireini("nbdent", "n°", "7", path));  // unchanged: the file stays as it is
+    EXPECT_EQ(readFile(path).substr(0, 4), "\xFF\xFE[\0"s);
+    ASSERT_TRUE(ecrireini("nbdent", "n°", "8", path));
+    EXPECT_EQ(readFile(path),
+              "[plantage]\r\ntempspassé=00:10:00\r\nheuredep=Łódź € 𝄞\r\n[nbdent]\r\nn°=8\r\n");
 }
 
 TEST_P(IniStore, UnchangedValuesAreNotWrittenAndBatchesAreOneReplacement) {

@@ -8,6 +8,8 @@
 namespace vq::test {
 namespace {
 
+using namespace std::string_literals;
+
 class CrashStateTest : public EngineTest {
 protected:
     void leaveCrashState(const std::string& flag) {
@@ -28,13 +30,29 @@ protected:
 };
 
 TEST_F(CrashStateTest, InterruptedConnectionBecomesARecordAndTheTotals) {
-    for (std::string flag : {"2", "3"}) {
-        SCOPED_TRACE("ouinon " + flag);
+    // The state as this program leaves it (either flag), and as the Windows version's files hold it.
+    const struct {
+        std::string flag, file;  // `file` empty: written by this program
+    } forms[] = {
+        {"2", ""},
+        {"3", ""},
+        {"Windows-1252, blanks of every kind, NUL-ended names and values",
+         "[plantage]\r\n\v ouinon = 2\f\r\ntempspass\xE9=\t00:42:10 \x1A\r\ntempstotal=05:42:10\0 junk\r\n"
+         "tempsrestant=14:17:50\r\ndate=07/12/2026\r\nheuredep\0x=21:05:33\r\nprix=0,5\r\n\x1A"s},
+        {"UTF-16LE",
+         utf16leFile(u"[plantage]\r\nouinon=3\r\ntempspassé=00:42:10\r\ntempstotal=05:42:10\r\n"
+                     u"tempsrestant=14:17:50\r\ndate=07/12/2026\r\nheuredep=21:05:33\r\nprix=0,5\r\n")},
+    };
+    for (const auto& [flag, file] : forms) {
+        SCOPED_TRACE(file.empty() ? "ouinon " + flag : flag);
         state = MainState{};
         savePlan("Soir", kNoFree, "05:00:00", "15:00:00", "0");
         threeRecords();
         ecrireini("Enregistrement", "4", "", option);
-        leaveCrashState(flag);
+        if (file.empty())
+            leaveCrashState(flag);
+        else
+            writeFile(tempo, file);
         bool skinLoadedFirst = false;
         engine.hooks().lireskin = [&] { skinLoadedFirst = opt("nbdent", "n°") == "3"; };
         start();

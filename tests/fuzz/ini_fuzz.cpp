@@ -1,5 +1,9 @@
 // The INI store against arbitrary files, names and values: reading never fails, and a write either
-// reports success and reads back what was written, or reports failure and leaves the file as it was.
+// reports success, reads back what was written and leaves the other keys of its section as they
+// read, or reports failure and leaves the file as it was.
+// Input: the file, then the section, the key and the value, each after a NUL; NULs beyond the last
+// three belong to the file.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -9,14 +13,16 @@
 #include <vector>
 
 #include "core/ini_store.h"
+#include "core/ini_text.h"
 #include "fuzz_support.h"
 
 namespace {
 
 std::vector<std::string> splitInput(const std::string& s) {
+    auto inFile = std::count(s.begin(), s.end(), '\0') - 3;
     std::vector<std::string> parts(1);
     for (char c : s) {
-        if (c == '\0' && parts.size() < 4) {
+        if (c == '\0' && inFile-- <= 0 && parts.size() < 4) {
             parts.emplace_back();
         } else {
             parts.back() += c;
@@ -24,6 +30,16 @@ std::vector<std::string> splitInput(const std::string& s) {
     }
     parts.resize(4);
     return parts;
+}
+
+// The section as lireini reads it, without `key`.
+std::vector<std::pair<std::string, std::string>> othersOf(const std::string& section, const std::string& key,
+                                                          const std::string& path) {
+    auto entries = vq::lireiniSection(section, path);
+    const std::string folded = vq::ini::foldName(vq::ini::trimBlanks(key));
+    std::erase_if(entries, [&](const auto& e) { return e.first == folded; });
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
 std::string readAll(const std::string& path) {
@@ -63,7 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(codePoints(first) <= 254, "a value read back is at most 254 characters");
     check(vq::lireini(section, key, path) == first, "two reads of an unchanged file agree");
 
+    const auto others = othersOf(section, key, path);
     const bool stored = vq::ecrireini(section, key, value, path);
+    check(othersOf(section, key, path) == others,
+          "a write leaves the other keys of its section as they read");
     const bool breaksFile = !vq::iniNamesStorable(section, key) ||
                             value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
     if (breaksFile) {

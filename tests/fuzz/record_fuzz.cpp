@@ -2,12 +2,11 @@
 // after every operation a fresh load of the file gives the list the store holds in memory.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "core/ini_store.h"
 #include "fuzz_support.h"
+#include "memory_files.h"
 #include "records/record_store.h"
 
 namespace {
@@ -35,12 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string ops = cut == std::string::npos ? std::string() : input.substr(cut + 1, 64);
 
     static unsigned run = 0;
-    const std::string path = vq::fuzz::scratchFolder() + "/option" + std::to_string(run++ % 512) + ".ini";
-    std::filesystem::remove(path);
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << content;
-    }
+    const std::string path = vq::fuzz::memoryFolder() + "/option" + std::to_string(run++ % 512) + ".ini";
+    vq::fuzz::putFile(path, content);
 
     vq::RecordStore store(path);
     store.load();
@@ -69,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check(fresh.lines() == store.lines(), "the file holds what the list shows");
         }
     }
-    std::filesystem::remove(path);
+    vq::fuzz::removeFile(path);
+    vq::clearIniCache();  // what a run allocates, it frees: no leak check after each run
     return 0;
 }

@@ -7,16 +7,14 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/ini_store.h"
 #include "fuzz_support.h"
+#include "memory_files.h"
 #include "skins/skin_layout.h"
 
 namespace {
@@ -25,18 +23,6 @@ using vq::LayoutProperty;
 using vq::LayoutStep;
 using vq::SkinWindow;
 using vq::fuzz::check;
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 bool sameSteps(const std::vector<LayoutStep>& a, const std::vector<LayoutStep>& b) {
     if (a.size() != b.size())
@@ -131,7 +117,7 @@ std::vector<LayoutStep> readLayout(SkinWindow window, const vq::LayoutSource& so
 
 void exercise(SkinWindow window, const std::string& content, const std::string& path,
               const std::string& cleanPath) {
-    writeBytes(path, content);
+    vq::fuzz::putFile(path, content);
     const std::vector<LayoutStep> steps = readLayout(window, vq::layoutFile(path));
     checkSteps(steps, window);
     check(sameSteps(readLayout(window, vq::layoutFile(path)), steps), "two readings of one file agree");
@@ -144,10 +130,10 @@ void exercise(SkinWindow window, const std::string& content, const std::string& 
           "a clean copy of the layout reads as the original");
 
     // Another program puts the clean copy in place of the original: the change is seen.
-    writeBytes(path, readBytes(cleanPath));
+    vq::fuzz::putFile(path, vq::fuzz::fileBytes(cleanPath));
     check(sameSteps(readLayout(window, vq::layoutFile(path)), steps), "a file changed on disk is read again");
-    std::filesystem::remove(path);
-    std::filesystem::remove(cleanPath);
+    vq::fuzz::removeFile(path);
+    vq::fuzz::removeFile(cleanPath);
 }
 
 }  // namespace
@@ -162,8 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static unsigned run = 0;
     ++run;
     vq::setIniChangeWatchForTesting(run % 2 == 0);
-    const std::string base = vq::fuzz::scratchFolder() + "/s" + std::to_string(run % 512);
+    const std::string base = vq::fuzz::memoryFolder() + "/s" + std::to_string(run % 512);
     exercise(SkinWindow::Main, fichier1, base + "-fichier1.ini", base + "-clean1.ini");
     exercise(SkinWindow::Records, fichier2, base + "-fichier2.ini", base + "-clean2.ini");
+    vq::clearIniCache();  // what a run allocates, it frees: no leak check after each run
     return 0;
 }

@@ -79,4 +79,13 @@ void writeFile(const std::string& path, const std::string& content) {
     out << content;
 }
 
+std::string utf16leFile(std::u16string_view text) {
+    std::string out = "\xFF\xFE";
+    for (char16_t unit : text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
 }  // namespace vq::test

@@ -4,6 +4,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -79,5 +80,7 @@ private:
 // Whole-file helpers for tests.
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
+// The bytes of a file saved as UTF-16LE, its byte-order mark first.
+std::string utf16leFile(std::u16string_view text);
 
 }  // namespace vq::test
