@@ -5,24 +5,13 @@
 
 #include "core/ini_store.h"
 #include "core/numbers.h"
+#include "engine/counting.h"
 #include "plans/day_progress.h"
 
 namespace vq {
 namespace {
 
 constexpr std::size_t kMaxProfiles = 11;
-
-std::vector<std::string> splitAtSlash(const std::string& record) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t slash = record.find('/', start);
-        fields.push_back(record.substr(start, slash - start));
-        if (slash == std::string::npos)
-            return fields;
-        start = slash + 1;
-    }
-}
 
 }  // namespace
 
@@ -108,7 +97,7 @@ void Engine::loadPlanRecord() {
     std::string record = lireini("Forfaits", s.planName, s.cheminoption);
     if (record.empty())
         return;
-    std::vector<std::string> f = splitAtSlash(record);
+    std::vector<std::string> f = planRecordFields(record);
     std::string* targets[] = {&s.payingDay, &s.monthStartDay, &s.firstMinutePrice, &s.minutePrice,
                               &s.amountDue};
     for (std::size_t i = 0; i < 5 && i < f.size(); ++i)

@@ -12,18 +12,6 @@
 namespace vq {
 namespace {
 
-std::vector<std::string> splitAtSlash(const std::string& record) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t slash = record.find('/', start);
-        fields.push_back(record.substr(start, slash - start));
-        if (slash == std::string::npos)
-            return fields;
-        start = slash + 1;
-    }
-}
-
 std::int64_t secondsOrZero(const std::string& duration) {
     return durationSeconds(duration).value_or(0);
 }
@@ -61,7 +49,7 @@ std::optional<MonthStatus> readMonthStatus(const std::string& dataFolder, const 
             amount = lireini("plantage", "prix", tempo);
         }
     }
-    const std::vector<std::string> terms = splitAtSlash(record);
+    const std::vector<std::string> terms = planRecordFields(record);
     const auto term = [&terms](std::size_t i) { return i < terms.size() ? terms[i] : std::string(); };
     const std::optional<long long> startDay = parseWhole(term(1));
     const double allowanceHours = std::floor(numberOrZero(term(6)));
