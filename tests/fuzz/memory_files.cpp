@@ -72,11 +72,6 @@ void putFile(const std::string& path, const std::string& bytes) {
     report(path, fresh ? ini::Added | ini::Modified : ini::Modified);
 }
 
-std::string fileBytes(const std::string& path) {
-    auto f = memory().files.find(path);
-    return f == memory().files.end() ? std::string() : f->second;
-}
-
 void removeFile(const std::string& path) {
     Memory& m = memory();
     if (m.files.erase(path) == 0)

@@ -11,8 +11,6 @@ namespace vq::fuzz {
 const std::string& memoryFolder();
 // Writes `path` in place, as an editor would (a new file when missing).
 void putFile(const std::string& path, const std::string& bytes);
-// The bytes of `path`; empty when it is missing.
-std::string fileBytes(const std::string& path);
 void removeFile(const std::string& path);
 
 }  // namespace vq::fuzz
