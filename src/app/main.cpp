@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "plans/plan_actions.h"
 #include "plans/qt/message_box_dialogs.h"
 #include "plans/qt/on_demand_printer.h"
+#include "plans/statistics_window.h"
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"
@@ -108,8 +110,14 @@ int main(int argc, char** argv) {
         }
     };
     const vq::Engine* engineView = nullptr;  // set once the engine exists
+    // The statistics window is made the first time it is opened, from the menu or the main window.
+    std::unique_ptr<vq::StatisticsOpener> statistics;
     vq::TrayMenu tray(state, {showMainWindow, vq::endProgramNow,
-                              [&engineView] { return engineView && engineView->closedConnectionPending(); }});
+                              [&engineView] { return engineView && engineView->closedConnectionPending(); },
+                              [&statistics] {
+                                  if (statistics)
+                                      statistics->open();
+                              }});
     vq::QtUpdateCheck updateCheck({updater, state, dialogs, launcher, vq::endProgramNow});
     vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck},
                       dataFolder);
@@ -130,6 +138,9 @@ int main(int argc, char** argv) {
     records.load();
     vq::RecordsWindow recordsWindow(records, recordEditor, clock, dialogs,
                                     [&mainWindow] { mainWindow.show(); });
+    statistics = std::make_unique<vq::StatisticsOpener>(state, records, clock, &mainWindow);
+    QObject::connect(&mainWindow, &vq::MainWindow::statisticsRequested, &mainWindow,
+                     [&statistics] { statistics->open(); });
 
     QObject::connect(&mainWindow, &vq::MainWindow::recordsRequested, &mainWindow, [&] {
         mainWindow.hide();

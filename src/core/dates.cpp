@@ -45,6 +45,26 @@ std::optional<Date> parseDateText(std::string_view text) {
     return d;
 }
 
+namespace {
+
+int twoDigits(std::string_view s) {
+    if (s.size() != 2 || s[0] < '0' || s[0] > '9' || s[1] < '0' || s[1] > '9')
+        return -1;
+    return (s[0] - '0') * 10 + (s[1] - '0');
+}
+
+}  // namespace
+
+std::optional<TimeOfDay> parseTimeText(std::string_view t) {
+    if (t.size() != 8 || t[2] != ':' || t[5] != ':')
+        return std::nullopt;
+    TimeOfDay time{twoDigits(t.substr(0, 2)), twoDigits(t.substr(3, 2)), twoDigits(t.substr(6, 2))};
+    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
+        time.second > 59)
+        return std::nullopt;
+    return time;
+}
+
 int daysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12)

@@ -28,6 +28,8 @@ std::string dateTimeText(Date d, TimeOfDay t);  // "dd/MM/yyyy HH:mm:ss"
 // Reads "d/M/yyyy" (an optional time after a blank is ignored); nothing for anything else or an
 // impossible date.
 std::optional<Date> parseDateText(std::string_view text);
+// Reads "HH:mm:ss" (two digits each, a time of day); nothing for anything else.
+std::optional<TimeOfDay> parseTimeText(std::string_view text);
 
 bool isValidDate(Date d);
 int daysInMonth(int year, int month);

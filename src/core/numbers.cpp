@@ -106,4 +106,8 @@ char userDecimalSeparator() {
     return separator;
 }
 
+std::string eurosText(double amount) {
+    return formatDecimal(std::round(amount * 100) / 100) + " €";
+}
+
 }  // namespace vq

@@ -17,5 +17,7 @@ std::string formatDecimal(double value, char separator);
 // With the separator of the user's locale (',' when the locale is C/POSIX).
 std::string formatDecimal(double value);
 char userDecimalSeparator();
+// An amount in euros rounded to the cent, with the user's separator: "13,2 €".
+std::string eurosText(double amount);
 
 }  // namespace vq

@@ -97,10 +97,8 @@ void Engine::timer2Tick() {
 
 bool Engine::countable(const std::string& t) const {
     const MainState& s = m_state;
-    bool outsideFreePeriod = t > s.freeEnd || t < s.freeStart;
-    if (s.payingDay == "La Semaine")
-        return outsideFreePeriod;
-    return outsideFreePeriod || weekdayNumber(m_deps.clock.today()) == s.jourpayant;
+    return vq::countable({s.freeStart, s.freeEnd, s.payingDay, s.jourpayant},
+                         weekdayNumber(m_deps.clock.today()), t);
 }
 
 void Engine::openConnection(const std::string& t) {

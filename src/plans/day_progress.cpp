@@ -7,6 +7,13 @@
 
 namespace vq {
 
+bool countable(const FreePeriod& free, int weekday, std::string_view t) {
+    const bool outsideFreePeriod = t > free.end || t < free.start;
+    if (free.payingDay == "La Semaine")
+        return outsideFreePeriod;
+    return outsideFreePeriod || weekday == free.jourpayant;
+}
+
 void recojour(std::string_view dayBox, int& jourpayant) {
     struct Row {
         std::string_view text;

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 
@@ -139,6 +140,9 @@ MainWindow::MainWindow(Engine& engine, PlanActions& plans, RecordStore& records,
     buildSettingsPanel();
     buildButtons();
     connectEdits();
+    // No button opens the statistics (a skin places every button), a key does.
+    auto* statistics = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    connect(statistics, &QShortcut::activated, this, &MainWindow::statisticsRequested);
 
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));

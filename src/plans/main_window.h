@@ -48,11 +48,12 @@ public:
     static constexpr int kTimer2Interval = 900;
 
 signals:
-    void reduceRequested();   // "Réduire"
-    void recordsRequested();  // "Modifier les connexions"
-    void skinRequested();     // "Changer de skin"
-    void aboutRequested();    // "A propos..."
-    void quitRequested();     // either "Quitter" button
+    void reduceRequested();      // "Réduire"
+    void recordsRequested();     // "Modifier les connexions"
+    void skinRequested();        // "Changer de skin"
+    void aboutRequested();       // "A propos..."
+    void statisticsRequested();  // F9: the month at a glance
+    void quitRequested();        // either "Quitter" button
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

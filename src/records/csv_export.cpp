@@ -34,16 +34,6 @@ int twoDigits(std::string_view s) {
     return (s[0] - '0') * 10 + (s[1] - '0');
 }
 
-std::optional<TimeOfDay> parseTime(std::string_view t) {
-    if (t.size() != 8 || t[2] != ':' || t[5] != ':')
-        return std::nullopt;
-    TimeOfDay time{twoDigits(t.substr(0, 2)), twoDigits(t.substr(3, 2)), twoDigits(t.substr(6, 2))};
-    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
-        time.second > 59)
-        return std::nullopt;
-    return time;
-}
-
 std::string pad(int n, std::size_t width) {
     std::string s = std::to_string(n);
     return std::string(s.size() < width ? width - s.size() : 0, '0') + s;
@@ -51,7 +41,7 @@ std::string pad(int n, std::size_t width) {
 
 std::string isoStart(const std::string& date, const std::string& time) {
     std::optional<Date> d = parseDateText(date);
-    std::optional<TimeOfDay> t = parseTime(time);
+    std::optional<TimeOfDay> t = parseTimeText(time);
     if (!d || !t)
         return time.empty() ? date : date + " " + time;
     return pad(d->year, 4) + "-" + pad(d->month, 2) + "-" + pad(d->day, 2) + "T" + timeText(*t);

@@ -23,10 +23,6 @@ double cents(double amount) {
     return std::round(amount * 100) / 100;
 }
 
-std::string euros(double amount) {
-    return formatDecimal(cents(amount)) + " €";
-}
-
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
@@ -60,10 +56,11 @@ void printText(const MonthStatus& s, std::ostream& out) {
             << durationFromSeconds(s.allowanceSeconds) << "\n";
     else
         out << "Temps restant : sans forfait d'heures\n";
-    out << "Hors forfait : " << euros(s.amountDue) << "\n";
+    out << "Hors forfait : " << eurosText(s.amountDue) << "\n";
     out << "Connexion en cours : " << (s.counting ? "oui" : "non") << "\n";
     out << "Prévision fin de mois : " << durationFromSeconds(s.projection.usedSeconds) << ", dépassement "
-        << durationFromSeconds(s.projection.overrunSeconds) << ", " << euros(s.projection.amountDue) << "\n";
+        << durationFromSeconds(s.projection.overrunSeconds) << ", " << eurosText(s.projection.amountDue)
+        << "\n";
 }
 
 void printJson(const MonthStatus& s, std::ostream& out) {

@@ -97,6 +97,8 @@ TrayMenu::TrayMenu(const MainState& state, Actions actions, QWidget* parent)
     bold.setBold(true);
     m_open->setFont(bold);
     m_menu->setDefaultAction(m_open);
+    QAction* statistics = m_menu->addAction(QStringLiteral("Statistiques"));
+    statistics->setObjectName(QStringLiteral("statistiques"));
     QAction* help = m_menu->addAction(QStringLiteral("Aide"));
     help->setObjectName(QStringLiteral("Aide"));
     QAction* about = m_menu->addAction(QStringLiteral("Concepteur"));
@@ -107,6 +109,11 @@ TrayMenu::TrayMenu(const MainState& state, Actions actions, QWidget* parent)
     connect(m_open, &QAction::triggered, this, [this] {
         if (m_actions.showMainWindow) {
             m_actions.showMainWindow();
+        }
+    });
+    connect(statistics, &QAction::triggered, this, [this] {
+        if (m_actions.showStatistics) {
+            m_actions.showStatistics();
         }
     });
     connect(help, &QAction::triggered, this, &TrayMenu::openWebSite);

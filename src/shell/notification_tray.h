@@ -1,7 +1,7 @@
 #pragma once
 // The notification icon and its menu window "Form4": the tip with the counters, a double-click (or the
-// activation of a D-Bus icon) that brings the main window back, and the pop-up menu (open, help site,
-// about box, quit). It also holds the program's exits, shared with the main window's quit buttons.
+// activation of a D-Bus icon) that brings the main window back, and the pop-up menu (open, statistics,
+// help site, about box, quit). It also holds the program's exits, shared with the main window's quit buttons.
 
 #include <QPointer>
 #include <QWidget>
@@ -26,6 +26,7 @@ public:
         std::function<void()> showMainWindow;  // loads if needed, shows and raises the main window
         std::function<void()> endProgram;      // ends the process at once, running no further handler
         std::function<bool()> endedConnectionUnstored;  // an ended connection still waits to be stored
+        std::function<void()> showStatistics;           // opens (or raises) the statistics window
     };
     TrayMenu(const MainState& state, Actions actions, QWidget* parent = nullptr);
     ~TrayMenu() override;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace vq {
 namespace {
 
@@ -51,6 +54,73 @@ TEST(MonthProjection, ProjectsThePaceToTheMonthsEnd) {
     EXPECT_EQ(p.usedSeconds, 600);
     EXPECT_EQ(p.overrunSeconds, 0);
     EXPECT_DOUBLE_EQ(p.amountDue, 0.5);
+}
+
+std::string line(const char* length, const char* start, const char* date, const char* plan) {
+    return std::string(length) + "     |     " + start + "     |     " + date + "     |     " + plan;
+}
+
+TEST(MonthProjection, ChartGivesEachDayOfTheBillingMonthItsTime) {
+    const std::vector<std::string> lines{
+        line("02:00:00", "10:00:00", "04/12/2026", "Maison"),  // the month before
+        line("01:00:00", "23:30:00", "06/12/2026", "Maison"),  // across midnight
+        line("00:20:00", "09:00:00", "07/12/2026", "Bureau"),
+        "00:10:00     |     broken",
+        line("00:45:00", "8:00", "08/12/2026", "Maison"),  // unreadable start time
+        line("00:15:00", "18:00:00", "08/12/2026", "Maison"),
+        line("00:30:00", "23:45:00", "04/01/2027", "Maison"),  // its second half is next month's
+    };
+    std::vector<CountedConnection> connections = planConnections(lines, "Maison");
+    ASSERT_EQ(connections.size(), 4u);
+    connections.push_back({{2026, 12, 10}, {11, 0, 0}, 600});  // the one being counted
+    MonthTerms terms;
+    terms.startDay = 5;
+    MonthChart c = monthChart(connections, terms, {2026, 12, 10}, {11, 10, 0});
+    EXPECT_EQ(c.month.start, (Date{2026, 12, 5}));
+    ASSERT_EQ(c.daySeconds.size(), 31u);
+    EXPECT_EQ(c.todayIndex, 5);
+    EXPECT_EQ(c.daySeconds[1], 1800);
+    EXPECT_EQ(c.daySeconds[2], 1800);
+    EXPECT_EQ(c.daySeconds[3], 900);
+    EXPECT_EQ(c.daySeconds[5], 600);
+    EXPECT_EQ(c.daySeconds[30], 900);
+    EXPECT_EQ(c.cumulative, (std::vector<std::int64_t>{0, 1800, 3600, 4500, 4500, 5100}));
+    EXPECT_EQ(c.usedSeconds, 6000);
+
+    // Before its start day the chart shows the month that began in the calendar month before.
+    c = monthChart(connections, terms, {2026, 12, 4}, {12, 0, 0});
+    EXPECT_EQ(c.month.start, (Date{2026, 11, 5}));
+    ASSERT_EQ(c.daySeconds.size(), 30u);
+    EXPECT_EQ(c.todayIndex, 29);
+    EXPECT_EQ(c.daySeconds[29], 7200);
+    EXPECT_EQ(c.usedSeconds, 7200);
+}
+
+TEST(MonthProjection, ChartProjectsOnCountedTimeOnly) {
+    const std::vector<CountedConnection> tenHours{{{2026, 12, 2}, {20, 0, 0}, 36000}};
+    CountedDays days;  // one for every chart: a changed free period must not reuse its counts
+    MonthTerms terms;
+    terms.allowanceSeconds = 72000;
+    terms.minutePrice = 0.02;
+    // Free from 08:00:00 to 20:00:00 every day: 43199 counted seconds a day, 28800 of them gone by noon.
+    terms.freePeriod = {"08:00:00", "20:00:00", "La Semaine", 0};
+    MonthChart c = monthChart(tenHours, terms, {2026, 12, 11}, {12, 0, 0}, &days);
+    EXPECT_EQ(c.projection.usedSeconds, 104624);
+    EXPECT_EQ(c.projection.overrunSeconds, 32624);
+    EXPECT_DOUBLE_EQ(c.projection.amountDue, 543 * 0.02);
+    // Fridays pay all day: four of them in the month, one gone and today's morning.
+    terms.freePeriod = {"08:00:00", "20:00:00", "Vendredi", 6};
+    c = monthChart(tenHours, terms, {2026, 12, 11}, {12, 0, 0}, &days);
+    EXPECT_EQ(c.projection.usedSeconds, 104999);
+
+    // No allowance and no free period: every minute to come is billed on top of what is due.
+    terms = MonthTerms{};
+    terms.minutePrice = 0.01;
+    terms.amountDue = 0.5;
+    c = monthChart({{{2026, 12, 1}, {10, 0, 0}, 3600}}, terms, {2026, 12, 2}, {0, 0, 0}, &days);
+    EXPECT_EQ(c.projection.usedSeconds, 111600);
+    EXPECT_EQ(c.projection.overrunSeconds, 111600);
+    EXPECT_DOUBLE_EQ(c.projection.amountDue, 0.5 + 1800 * 0.01);
 }
 
 }  // namespace

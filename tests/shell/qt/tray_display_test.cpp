@@ -91,6 +91,7 @@ TEST(TrayOnDisplay, DISABLED_Child) {
                               mainWindow.showNormal();
                           },
                           [] {},
+                          {},
                           {}});
     if (expectTray) {
         ASSERT_TRUE(waitFor([&] { return tray.notificationAreaAvailable(); }, 10000));

@@ -44,12 +44,13 @@ protected:
                                                                        mainWindow.show();
                                                                    },
                                                                    [this] { ++ended; },
+                                                                   {},
                                                                    {}});
     }
     QAction* entry(const char* name) { return tray->menu()->findChild<QAction*>(QString::fromUtf8(name)); }
 };
 
-TEST_F(TrayMenuTest, MenuOffersItsFourEntriesWithOpenAsBoldDefault) {
+TEST_F(TrayMenuTest, MenuOffersItsEntriesWithOpenAsBoldDefault) {
     EXPECT_EQ(tray->objectName(), "Form4");
     EXPECT_EQ(tray->menu()->objectName(), "menu");
     EXPECT_EQ(tray->menu()->title(), "Menu");
@@ -58,8 +59,8 @@ TEST_F(TrayMenuTest, MenuOffersItsFourEntriesWithOpenAsBoldDefault) {
         captions << a->text();
         names << a->objectName();
     }
-    EXPECT_EQ(captions, (QStringList{"Ouvrir", "Aide", "Concepteur", "Quitter"}));
-    EXPECT_EQ(names, (QStringList{"ouvrir", "Aide", "concepteur", "Quitter"}));
+    EXPECT_EQ(captions, (QStringList{"Ouvrir", "Statistiques", "Aide", "Concepteur", "Quitter"}));
+    EXPECT_EQ(names, (QStringList{"ouvrir", "statistiques", "Aide", "concepteur", "Quitter"}));
     EXPECT_EQ(tray->menu()->defaultAction(), entry("ouvrir"));
     EXPECT_TRUE(entry("ouvrir")->font().bold());
     EXPECT_FALSE(entry("Aide")->font().bold());
