@@ -18,7 +18,7 @@
 #include "plans/plan_actions.h"
 #include "plans/qt/message_box_dialogs.h"
 #include "plans/qt/on_demand_printer.h"
-#include "plans/statistics_window.h"
+#include "plans/qt/statistics_window.h"
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"

@@ -1,4 +1,4 @@
-#include "plans/statistics_window.h"
+#include "plans/qt/statistics_window.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
