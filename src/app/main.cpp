@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/qt/qt_log.h"
 #include "engine/connection_source_dbus.h"
 #include "engine/engine.h"
 #include "engine/main_state.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
     vq::OnDemandPrinter printer({programFolder, QDir(programFolder).filePath(QStringLiteral(VQ_MODULE_DIR))},
                                 dataFolder);
     vq::ProcessLauncher launcher;
+    // Writes that fail where no window can say so go to the "varlotte.store" logging category.
+    vq::QtLog log;
 
     // ---- Logic --------------------------------------------------------------------------------
     vq::MainState state;
@@ -119,7 +122,8 @@ int main(int argc, char** argv) {
                                       statistics->open();
                               }});
     vq::QtUpdateCheck updateCheck({updater, state, dialogs, launcher, vq::endProgramNow});
-    vq::Engine engine(state, vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck},
+    vq::Engine engine(state,
+                      vq::Engine::Deps{clock, connectionSource, dialogs, records, &tray, &updateCheck, log},
                       dataFolder);
     engineView = &engine;
     // NetworkManager's profiles arrive after the start and change while the program runs.

@@ -8,6 +8,7 @@
 
 #include "core/ini_fs.h"
 #include "core/ini_text.h"
+#include "core/utf8.h"
 
 // The store keeps one parsed copy per file (the program's only global mutable state). A copy is
 // trusted only while nothing else can have changed the file:
@@ -70,7 +71,7 @@ bool hasBreakOrNul(std::string_view s) {
 }
 
 bool valueWritable(std::string_view v) {
-    return !hasBreakOrNul(v) && ini::isValidUtf8(v);
+    return !hasBreakOrNul(v) && utf8::isValid(v);
 }
 
 struct CachedFile {
@@ -425,11 +426,11 @@ bool ecrireini(std::string_view section, std::string_view key, std::string_view 
 }
 
 bool iniNamesStorable(std::string_view section, std::string_view key) {
-    if (hasBreakOrNul(section) || section.find(']') != std::string_view::npos || !ini::isValidUtf8(section))
+    if (hasBreakOrNul(section) || section.find(']') != std::string_view::npos || !utf8::isValid(section))
         return false;
     std::string_view k = ini::trimBlanks(key);
     return !k.empty() && !hasBreakOrNul(k) && k.find('=') == std::string_view::npos && k.front() != ';' &&
-           k.front() != '[' && ini::isValidUtf8(k);
+           k.front() != '[' && utf8::isValid(k);
 }
 
 bool iniValueStorable(std::string_view value) {
@@ -437,7 +438,7 @@ bool iniValueStorable(std::string_view value) {
         return false;
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return false;
-    return ini::firstCharacters(value, ini::kMaxValueChars).size() == value.size();
+    return utf8::firstCharacters(value, ini::kMaxValueChars).size() == value.size();
 }
 
 IniBatch::IniBatch(std::string path) : m_path(std::move(path)) {}

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/utf8.h"
+
 namespace vq::ini {
 namespace {
 
@@ -24,54 +26,6 @@ bool isBlank(char c) {
 
 bool isEol(char c) {
     return c == '\r' || c == '\n';
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Decodes the UTF-8 sequence at s[i]; returns its length, 0 when it is not valid UTF-8.
-std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
-    auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char c = b(i);
-    std::size_t len;
-    char32_t min;
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    } else if ((c & 0xE0) == 0xC0) {
-        len = 2, cp = c & 0x1F, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-        len = 3, cp = c & 0x0F, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-        len = 4, cp = c & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size())
-        return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (b(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
 }
 
 // A NUL ends the name or value it is in, as it ends a string on the system that wrote the file.
@@ -97,7 +51,7 @@ std::string utf16leToUtf8(std::string_view b) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
-        appendUtf8(out, cp);
+        utf8::append(out, cp);
     }
     return out;
 }
@@ -109,7 +63,7 @@ bool isAscii(std::string_view s) {
 // A line written in Windows-1252 reads back as written only when the reader cannot take it for
 // UTF-8: it is not valid UTF-8, or it is ASCII (where both read alike).
 bool readsAsCp1252(std::string_view line) {
-    return isAscii(line) || !isValidUtf8(line);
+    return isAscii(line) || !utf8::isValid(line);
 }
 
 std::string_view unquote(std::string_view v) {
@@ -149,17 +103,6 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
-bool isValidUtf8(std::string_view s) {
-    char32_t cp;
-    for (std::size_t i = 0; i < s.size();) {
-        std::size_t n = decodeUtf8(s, i, cp);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
 std::string cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
@@ -168,7 +111,7 @@ std::string cp1252ToUtf8(std::string_view bytes) {
         if (c < 0x80)
             out += ch;
         else
-            appendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : char32_t(c));
+            utf8::append(out, c < 0xA0 ? kCp1252High[c - 0x80] : char32_t(c));
     }
     return out;
 }
@@ -183,7 +126,7 @@ std::string linesToUtf8(std::string_view bytes) {
         std::size_t end = bytes.find_first_of("\r\n", at);
         end = end == std::string_view::npos ? bytes.size() : end + 1;
         std::string_view line = bytes.substr(at, end - at);
-        out += isValidUtf8(line) ? std::string(line) : cp1252ToUtf8(line);
+        out += utf8::isValid(line) ? std::string(line) : cp1252ToUtf8(line);
         at = end;
     }
     return out;
@@ -194,7 +137,7 @@ std::optional<std::string> utf8ToCp1252(std::string_view s) {
     out.reserve(s.size());
     char32_t cp;
     for (std::size_t i = 0; i < s.size();) {
-        std::size_t n = decodeUtf8(s, i, cp);
+        std::size_t n = utf8::decode(s, i, cp);
         if (n == 0)
             return std::nullopt;
         i += n;
@@ -210,24 +153,12 @@ std::optional<std::string> utf8ToCp1252(std::string_view s) {
     return out;
 }
 
-std::string_view firstCharacters(std::string_view s, std::size_t maxChars) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (chars == maxChars)
-                return s.substr(0, i);
-            ++chars;
-        }
-    }
-    return s;
-}
-
 Document::Document(std::string bytes) : m_bytes(std::move(bytes)) {
     if (m_bytes.substr(0, 2) == "\xFF\xFE") {
         m_utf16 = std::move(m_bytes);
         m_bytes = utf16leToUtf8(std::string_view(m_utf16).substr(2));
     }
-    m_cp1252 = !isValidUtf8(m_bytes);
+    m_cp1252 = !utf8::isValid(m_bytes);
     parse();
 }
 
@@ -289,7 +220,7 @@ void Document::parse() {
         std::string_view line = all.substr(lineStart, contentEnd - lineStart);
         // In a file that is not UTF-8 as a whole, a line that is keeps reading as UTF-8: a stray byte
         // elsewhere (a truncated character, garbage) must not turn "n°" into another key.
-        const bool cp1252 = m_cp1252 && !isValidUtf8(line);
+        const bool cp1252 = m_cp1252 && !utf8::isValid(line);
         const std::size_t indent = std::min(line.find_first_not_of(kBlanks), line.size());
         line = trimBlanks(line);
         if (line.empty() || line.front() == ';')
@@ -318,7 +249,7 @@ void Document::parse() {
         if (key.empty() || current->keys.count(key))
             continue;
         std::string value = decode(unquote(trimBlanks(beforeNul(line.substr(eq + 1)))), cp1252);
-        value.resize(firstCharacters(value, kMaxValueChars).size());
+        value.resize(utf8::firstCharacters(value, kMaxValueChars).size());
         current->keys.emplace(std::move(key), KeyLine{lineStart, lineStart + indent + eq, contentEnd,
                                                       std::move(value), cp1252});
     }

@@ -21,15 +21,12 @@ std::string foldName(std::string_view utf8);
 // Without the blanks that the reading rules drop: space, tab, vertical tab, form feed, carriage
 // return and the end-of-file character 0x1A.
 std::string_view trimBlanks(std::string_view s);
-bool isValidUtf8(std::string_view bytes);
 std::string cp1252ToUtf8(std::string_view bytes);
 // Every line that is not UTF-8 converted from Windows-1252, the others kept: the file as it reads
 // (a leading UTF-8 byte-order mark kept too).
 std::string linesToUtf8(std::string_view bytes);
 // Nothing when a character has no Windows-1252 byte (or `utf8` is not valid UTF-8).
 std::optional<std::string> utf8ToCp1252(std::string_view utf8);
-// The first `maxChars` characters of a UTF-8 text; a multi-byte character is never split.
-std::string_view firstCharacters(std::string_view utf8, std::size_t maxChars);
 
 struct Write {
     std::string section, key, value;  // UTF-8, names already checked

@@ -68,6 +68,14 @@ std::optional<long long> parseWhole(std::string_view text) {
     return negative ? -v : v;
 }
 
+double numberOrZero(std::string_view text) {
+    return parseDecimal(text).value_or(0.0);
+}
+
+std::string numberTextOrZero(const std::string& text) {
+    return parseDecimal(text) ? text : std::string("0");
+}
+
 std::string formatDecimal(double value, char separator) {
     if (!std::isfinite(value))
         return "0";

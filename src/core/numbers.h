@@ -12,6 +12,10 @@ namespace vq {
 std::optional<double> parseDecimal(std::string_view text);
 // A whole number (optional sign, blanks around allowed); nothing for anything else.
 std::optional<long long> parseWhole(std::string_view text);
+// A decimal number as parseDecimal reads it; anything that is not a number counts as 0.
+double numberOrZero(std::string_view text);
+// `text` when it is a number, else "0": an amount stored as it was shown, never as something unreadable.
+std::string numberTextOrZero(const std::string& text);
 
 std::string formatDecimal(double value, char separator);
 // With the separator of the user's locale (',' when the locale is C/POSIX).

@@ -1,9 +1,6 @@
 #include "engine/counting.h"
 
-#include <optional>
-
 #include "core/duration.h"
-#include "core/numbers.h"
 
 namespace vq {
 namespace {
@@ -38,11 +35,6 @@ int compareDurations(std::string_view a, std::string_view b) {
     long x = durationHours(a) * 3600L + durationMinutes(a) * 60L + seconds(a);
     long y = durationHours(b) * 3600L + durationMinutes(b) * 60L + seconds(b);
     return x < y ? -1 : (x > y ? 1 : 0);
-}
-
-double numberOrZero(std::string_view text) {
-    std::optional<double> v = parseDecimal(text);
-    return v ? *v : 0.0;
 }
 
 std::vector<std::string> planRecordFields(const std::string& record) {

@@ -1,5 +1,5 @@
 #pragma once
-// Small checks on the texts the counter works with: durations it can trust and numbers that may not be.
+// Small checks on the texts the counter works with: durations it can trust and plan records.
 
 #include <string>
 #include <string_view>
@@ -11,8 +11,6 @@ namespace vq {
 bool isDurationText(std::string_view d);
 // Compares two duration texts by value (negative, zero, positive); both must be duration texts.
 int compareDurations(std::string_view a, std::string_view b);
-// A decimal number as text; anything that is not a number counts as 0.
-double numberOrZero(std::string_view text);
 // The fields of a plan record ("/1/0/0,02/..."), split at each "/"; the first is what comes before
 // the first "/".
 std::vector<std::string> planRecordFields(const std::string& record);

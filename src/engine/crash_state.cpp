@@ -26,7 +26,7 @@ void Engine::writeCrashState(bool withOpenFlag) {
     // The plan name first: the restore files the figures under it.
     IniBatch plan(s.cheminoption);
     plan.set("Typeconex", "Forfait", s.planName);
-    plan.commit();
+    written(plan.commit(), "the plan in use", s.cheminoption);
 
     IniBatch state(s.chemintempo);
     state.set("plantage", "tempspassé", s.duree);
@@ -37,7 +37,7 @@ void Engine::writeCrashState(bool withOpenFlag) {
     state.set("plantage", "prix", s.amountDue);
     if (withOpenFlag)
         state.set("plantage", "ouinon", "2");
-    state.commit();
+    written(state.commit(), "the crash state", s.chemintempo);
 }
 
 namespace {
@@ -87,8 +87,7 @@ void Engine::restoreInterruptedConnection() {
             return;
     }
     s.lastConnectionPlan = s.planName;
-    m_closing = ClosedConnection{s.planName, std::move(line), total, left,
-                                 parseDecimal(amount) ? amount : std::string("0")};
+    m_closing = ClosedConnection{s.planName, std::move(line), total, left, numberTextOrZero(amount)};
     storeClosedConnection();
 }
 

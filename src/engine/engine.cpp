@@ -5,6 +5,7 @@
 
 #include "core/ini_store.h"
 #include "core/numbers.h"
+#include "core/utf8.h"
 #include "engine/counting.h"
 #include "plans/day_progress.h"
 
@@ -44,7 +45,7 @@ void Engine::formLoad() {
         restoreInterruptedConnection();
     // A restored connection not stored yet keeps its flag, so that a crash restores it again.
     if (!m_closing)
-        ecrireini("plantage", "ouinon", "1", s.chemintempo);
+        written(ecrireini("plantage", "ouinon", "1", s.chemintempo), "the connection flag", s.chemintempo);
 
     s.connectionDate = dateText(m_deps.clock.today());
     s.connectionTime = timeText(m_deps.clock.now());
@@ -67,7 +68,9 @@ void Engine::formLoad() {
     s.etatconnexion = "1";
     s.prixavant = lireini(plansSection(), "prix", s.cheminoption);
     s.amountDue = s.prixavant;
-    ecrireini("Typeconex", "Date", dateTimeText(m_deps.clock.today(), m_deps.clock.now()), s.cheminoption);
+    written(ecrireini("Typeconex", "Date", dateTimeText(m_deps.clock.today(), m_deps.clock.now()),
+                      s.cheminoption),
+            "the start date", s.cheminoption);
 
     s.timer2Interval = 900;
     s.timer1Interval = 0;
@@ -134,15 +137,23 @@ void Engine::connectClick() {
     s.temps2 = s.temps;
 }
 
+bool Engine::written(bool ok, const char* what, const std::string& file) {
+    const bool wasFailing = m_failingWrites.count(what) != 0;
+    if (ok && wasFailing) {
+        m_failingWrites.erase(what);
+        m_deps.log.info(Log::Topic::Store, std::string("Wrote ") + what + " to " + file + " again");
+    } else if (!ok && !wasFailing) {
+        m_failingWrites.insert(what);
+        m_deps.log.warning(Log::Topic::Store, std::string("Could not write ") + what + " to " + file +
+                                                  " (full disk or folder not writable)");
+    }
+    return ok;
+}
+
 std::string Engine::trayTipText() const {
     // The notification area keeps 63 characters of a tip.
     std::string tip = "TT: " + m_state.lcd1 + " | T: " + m_state.duree + " | TR: " + m_state.lcd2;
-    if (tip.size() > 63) {
-        std::size_t n = 63;
-        while (n > 0 && (static_cast<unsigned char>(tip[n]) & 0xC0) == 0x80)
-            --n;  // never cut a character in two
-        tip.resize(n);
-    }
+    tip.resize(utf8::firstBytes(tip, 63).size());
     return tip;
 }
 

@@ -4,10 +4,12 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "core/clock.h"
 #include "core/dialogs.h"
+#include "core/log.h"
 #include "engine/connection_source.h"
 #include "engine/main_state.h"
 #include "engine/ports.h"
@@ -25,6 +27,7 @@ public:
         RecordStore& records;
         TrayTip* tray = nullptr;        // may be null (no notification area yet)
         UpdateCheck* update = nullptr;  // may be null (no updater)
+        Log& log = Log::none();         // failed writes, which no window shows
     };
     // Steps of start-up that other subsystems provide; an empty function does nothing.
     struct Hooks {
@@ -80,6 +83,9 @@ private:
     std::string connectionLength();
     void writeCrashState(bool withOpenFlag);
     std::string trayTipText() const;
+    // Reports a write that failed, once until that write succeeds again; a write that succeeds
+    // after failing is reported too. Returns `ok`.
+    bool written(bool ok, const char* what, const std::string& file);
 
     MainState& m_state;
     Deps m_deps;
@@ -99,6 +105,8 @@ private:
     std::int64_t m_measuredFrom = 0;
     // The day whose midnight was last carried, so that the carry happens once per midnight.
     Date m_carriedOn;
+    // The writes (as named to the log) whose last attempt failed.
+    std::set<std::string> m_failingWrites;
 };
 
 }  // namespace vq

@@ -6,6 +6,7 @@
 #include "core/duration.h"
 #include "core/ini_store.h"
 #include "core/numbers.h"
+#include "core/price.h"
 #include "engine/counting.h"
 #include "engine/engine.h"
 #include "plans/day_progress.h"
@@ -14,11 +15,6 @@ namespace vq {
 namespace {
 
 const char* const kWarning = "Il vaudrait mieux arrêter, le forfait est dépassé.";
-
-// The amount due as stored: a number, or 0 when the text is not one.
-std::string storableAmount(const std::string& amount) {
-    return parseDecimal(amount) ? amount : std::string("0");
-}
 
 }  // namespace
 
@@ -83,7 +79,7 @@ void Engine::timer2Tick() {
         } else {
             IniBatch flag(s.chemintempo);
             flag.set("plantage", "ouinon", "2");
-            flag.commit();
+            written(flag.commit(), "the connection flag", s.chemintempo);
         }
     } else {
         closeConnection();
@@ -119,13 +115,10 @@ void Engine::price() {
     MainState& s = m_state;
     if (s.lcd2 != "00:00:00" && s.temps != "00")
         return;
-    int minutes = durationMinutes(s.duree);
-    int hours = durationHours(s.duree);
     s.prixavant = lireini(plansSection(), "prix", s.cheminoption);
-    double perMinute = numberOrZero(s.minutePrice);
-    double amount = perMinute * minutes + perMinute * 60 * hours + numberOrZero(s.firstMinutePrice) +
-                    numberOrZero(s.prixavant);
-    s.amountDue = formatDecimal(amount);
+    // What earlier connections of the month owe, plus this one at the length the last tick showed.
+    s.amountDue = formatDecimal(connectionPrice(s.duree, s.firstMinutePrice, s.minutePrice) +
+                                numberOrZero(s.prixavant));
 }
 
 void Engine::closeConnection() {
@@ -141,7 +134,7 @@ void Engine::closeConnection() {
     writeCrashState(true);
     m_closing = ClosedConnection{s.planName,
                                  makeRecordLine(s.label1_0, s.connectionTime, s.connectionDate, s.planName),
-                                 s.lcd1, s.lcd2, storableAmount(s.amountDue)};
+                                 s.lcd1, s.lcd2, numberTextOrZero(s.amountDue)};
     storeClosedConnection();
 }
 
@@ -163,18 +156,18 @@ bool Engine::storeClosedConnection() {
         IniBatch batch(s.cheminoption);
         for (const IniValue& v : totals)
             batch.set(v.section, v.key, v.value);
-        if (!batch.commit())
+        if (!written(batch.commit(), "the ended connection's totals", s.cheminoption))
             return false;
         c.totalsAlone = false;
     }
-    if (!m_deps.records.flush())
+    if (!written(m_deps.records.flush(), "the ended connection's record and totals", s.cheminoption))
         return false;
     m_closing.reset();
     s.ouinon = "1";
     // A flag left at "2" is harmless now: the restore finds the record and stores nothing twice.
     IniBatch flag(s.chemintempo);
     flag.set("plantage", "ouinon", "1");
-    flag.commit();
+    written(flag.commit(), "the connection flag", s.chemintempo);
     return true;
 }
 
@@ -219,7 +212,7 @@ void Engine::allowanceStep() {
     if (usedUp && hours == 0) {
         IniBatch flag(s.cheminoption);
         flag.set(plansSection(), "forfaitdep", "1");
-        flag.commit();
+        written(flag.commit(), "the used-up allowance flag", s.cheminoption);
     } else {
         std::string allowance = lireini(plansSection(), "avf", s.cheminoption);
         if (isDurationText(allowance)) {

@@ -2,6 +2,7 @@
 
 #include "core/ini_store.h"
 #include "core/numbers.h"
+#include "core/utf8.h"
 #include "records/record_store.h"
 
 namespace vq {
@@ -37,7 +38,7 @@ std::string planRecord(const MainState& s) {
 std::optional<std::string> planNameRefusal(std::string_view name) {
     if (name.empty())
         return "Indiquez le nom du forfait avant de l'enregistrer.";
-    if (characterCount(name) > kMaxPlanNameChars)
+    if (utf8::characterCount(name) > kMaxPlanNameChars)
         return kPlanNameTooLongMessage;
     // A plan name ends every connection record, so it must not hold the record's field separator;
     // it is also a key of "Forfaits" and part of the totals' section name.

@@ -1,7 +1,6 @@
 #include "records/record_editor.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -12,6 +11,8 @@
 #include "core/duration.h"
 #include "core/ini_store.h"
 #include "core/numbers.h"
+#include "core/price.h"
+#include "core/utf8.h"
 
 namespace vq {
 namespace {
@@ -20,17 +21,6 @@ constexpr const char* kZero = "00:00:00";
 
 std::string totalsSection(const std::string& plan) {
     return "Dernc " + plan;
-}
-
-// A price or amount that is not a number counts as 0.
-double priceText(const std::string& text) {
-    double v = parseDecimal(text).value_or(0.0);
-    return std::isfinite(v) ? v : 0.0;
-}
-
-// Amounts are written as numbers only.
-std::string amountText(double amount) {
-    return formatDecimal(std::isfinite(amount) ? amount : 0.0);
 }
 
 // The allowance in whole hours; nothing when it is not a number.
@@ -239,9 +229,8 @@ void RecordEditor::takeBack(RecordsRows& rows, const std::string& plan, const st
 }
 
 double RecordEditor::connectionPrice(std::string_view duration) const {
-    const double first = priceText(m_main.firstMinutePrice());
-    const double perMinute = priceText(m_main.minutePrice());
-    return first + perMinute * 60 * durationHours(duration) + perMinute * durationMinutes(duration);
+    // The prices the main window shows at this moment.
+    return vq::connectionPrice(duration, m_main.firstMinutePrice(), m_main.minutePrice());
 }
 
 bool RecordEditor::allowanceTest() const {
@@ -266,7 +255,7 @@ void RecordEditor::overageCheck(const RecordsRows& rows, double prixRead) {
     const std::string plan = m_main.planName();
     m_main.setLcd2(kZero);
     const std::string excess = Enlevetps(rows.newMonthTotal, hoursDuration(*hours));
-    const std::string amount = amountText(prixRead + connectionPrice(excess));
+    const std::string amount = formatDecimal(prixRead + connectionPrice(excess));
     m_main.setAmountDue(amount);
     setTotal(plan, "prix", amount);
     setTotal(plan, "avf", kZero);
@@ -278,7 +267,7 @@ bool RecordEditor::fieldsAcceptable(const std::string& date, const std::string& 
         m_dialogs.show(kIncompleteRecordMessage, kAppTitle, DialogButtons::Ok, DialogIcon::None);
         return false;
     }
-    if (characterCount(plan) > kMaxPlanNameChars) {
+    if (utf8::characterCount(plan) > kMaxPlanNameChars) {
         m_dialogs.show(kPlanNameTooLongMessage, kAppTitle, DialogButtons::Ok, DialogIcon::Exclamation);
         return false;
     }
@@ -286,7 +275,7 @@ bool RecordEditor::fieldsAcceptable(const std::string& date, const std::string& 
 }
 
 bool RecordEditor::lineLongEnough(const std::string& line) {
-    if (characterCount(line) >= kMinRecordLineLength && RecordStore::keepsWhole(line))
+    if (utf8::characterCount(line) >= kMinRecordLineLength && RecordStore::keepsWhole(line))
         return true;
     m_dialogs.show(kIncompleteRecordMessage, kAppTitle, DialogButtons::Ok, DialogIcon::None);
     return false;
@@ -309,11 +298,11 @@ void RecordEditor::setTotal(const std::string& plan, const char* key, const std:
 }
 
 double RecordEditor::amountDue(const std::string& plan) const {
-    return priceText(total(plan, "prix"));
+    return numberOrZero(total(plan, "prix"));
 }
 
 void RecordEditor::setAmountDue(const std::string& plan, double amount, bool show) {
-    const std::string text = amountText(amount);
+    const std::string text = formatDecimal(amount);
     setTotal(plan, "prix", text);
     if (show)
         m_main.setAmountDue(text);

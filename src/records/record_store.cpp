@@ -62,15 +62,6 @@ bool samePlan(std::string_view a, std::string_view b) {
     return ini::trimBlanks(a) == ini::trimBlanks(b);
 }
 
-std::size_t characterCount(std::string_view text) {
-    std::size_t n = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80)
-            ++n;
-    }
-    return n;
-}
-
 bool RecordStore::keepsWhole(const std::string& line) {
     return !line.empty() && storableLine(line) == ini::trimBlanks(line);
 }

@@ -27,8 +27,6 @@ std::vector<std::string> splitRecordLine(std::string_view line);
 // Whether two plan names are the same plan. The files drop the blanks around names and record
 // lines, so "Soir " and "Soir" are stored as one plan and its records read back as "Soir".
 bool samePlan(std::string_view a, std::string_view b);
-// Characters, not bytes: a name with accented letters counts each letter once.
-std::size_t characterCount(std::string_view text);
 
 // A value of another section written in the same replacement of the file as a record change, so
 // that the change and the totals it implies reach the file together or not at all.

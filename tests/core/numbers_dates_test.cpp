@@ -6,6 +6,8 @@
 
 #include "core/dates.h"
 #include "core/numbers.h"
+#include "core/price.h"
+#include "core/utf8.h"
 
 namespace vq {
 namespace {
@@ -37,6 +39,38 @@ TEST(Numbers, WritesWithoutFixedDecimalsOrBinaryNoise) {
     // What is written reads back as the same number.
     for (double v : {0.72, 12.345, 1e-3, 98765.4321})
         EXPECT_DOUBLE_EQ(*parseDecimal(formatDecimal(v, ',')), v);
+}
+
+// The first minute once, every whole minute of the length at the minute price, seconds free; a price
+// that is not a number counts as 0.
+TEST(Numbers, ConnectionPrice) {
+    EXPECT_EQ(formatDecimal(connectionPrice("00:30:00", "0,12", "0,02"), ','), "0,72");
+    EXPECT_EQ(formatDecimal(connectionPrice("01:05:59", "0,12", "0,02"), ','), "1,42");
+    EXPECT_EQ(formatDecimal(connectionPrice("120:30:00", "0,12", "0.02"), ','), "144,72");
+    EXPECT_EQ(formatDecimal(connectionPrice("00:10:00", "abc", "0,02"), ','), "0,2");
+    EXPECT_EQ(formatDecimal(connectionPrice("00:10:00", "0,12", ""), ','), "0,12");
+    EXPECT_EQ(numberOrZero("x1"), 0.0);
+    EXPECT_EQ(numberTextOrZero("3,5"), "3,5");
+    EXPECT_EQ(numberTextOrZero("3,5€"), "0");
+}
+
+// Counting and cutting never split a character; checking refuses what is not UTF-8.
+TEST(Utf8, CountsCutsAndChecks) {
+    const std::string text = "Été à 5€";  // É, t, é, blank, à, blank, 5, €: 8 characters in 13 bytes
+    EXPECT_EQ(utf8::characterCount(text), 8u);
+    EXPECT_EQ(utf8::firstCharacters(text, 3), "Été");
+    EXPECT_EQ(utf8::firstCharacters(text, 20), text);
+    EXPECT_EQ(utf8::firstBytes(text, 2), "É");
+    EXPECT_EQ(utf8::firstBytes(text, 4), "Ét");  // "é" would need a fifth byte
+    EXPECT_EQ(utf8::firstBytes(text, 12), "Été à 5");
+    EXPECT_EQ(utf8::firstBytes(text, 13), text);
+    EXPECT_TRUE(utf8::isValid(text));
+    for (std::string_view bad : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "a\x80"})
+        EXPECT_FALSE(utf8::isValid(bad)) << bad.size();
+    std::string built;
+    for (char32_t cp : {U'A', U'é', U'€', U'😀'})
+        utf8::append(built, cp);
+    EXPECT_EQ(built, "Aé€😀");
 }
 
 // Qt sets the C library's locale from the user's; on a French system its decimal mark is ",".

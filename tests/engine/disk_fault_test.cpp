@@ -87,11 +87,18 @@ TEST_F(DiskFaultTest, ConnectionEndingOnAFullDiskIsStoredOnceWhenTheDiskHasRoom)
     savePlan("Soir", kNoFree, "01:00:00", "19:00:00");
     start();
     counted(30);
+    // A start and thirty healthy ticks log nothing.
+    EXPECT_EQ(log.lines, std::vector<std::string>{});
     const std::string optionBefore = readFile(option), tempoBefore = readFile(tempo);
 
     setIniWriteFailureForTesting(true);
     source.connected = false;
     run(5);
+    // The failed write is reported once, not on every tick that tries it again.
+    const std::vector<std::string> failed{
+        "warning: Could not write the ended connection's record and totals to " + option +
+        " (full disk or folder not writable)"};
+    EXPECT_EQ(log.lines, failed);
     // Nothing written, nothing lost: the files are whole and the connection waits in memory.
     EXPECT_EQ(readFile(option), optionBefore);
     EXPECT_EQ(readFile(tempo), tempoBefore);
@@ -115,6 +122,9 @@ TEST_F(DiskFaultTest, ConnectionEndingOnAFullDiskIsStoredOnceWhenTheDiskHasRoom)
     EXPECT_EQ(tmp("ouinon"), "1");
     run(3);
     EXPECT_EQ(storedRecords().size(), 1u);
+    EXPECT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines.back(),
+              "info: Wrote the ended connection's record and totals to " + option + " again");
 
     // Counting starts again once the ended connection is stored.
     source.connected = true;
@@ -125,6 +135,7 @@ TEST_F(DiskFaultTest, ConnectionEndingOnAFullDiskIsStoredOnceWhenTheDiskHasRoom)
     // Opened on the first tick of the ten, counted until the last.
     EXPECT_EQ(storedRecords()[1], "00:00:09" + kSep + "20:00:43" + kSep + "08/12/2026" + kSep + "Soir");
     EXPECT_EQ(opt("Dernc Soir", "temps"), "01:00:39");
+    EXPECT_EQ(log.lines.size(), 2u);
 }
 
 // The same on a disk that is really full: replacing a file fails with ENOSPC, the store says so, and
@@ -196,6 +207,11 @@ TEST_F(DiskFaultTest, RestoreOnAFullDiskKeepsTheFlagAndIsStoredLater) {
 
     setIniWriteFailureForTesting(true);
     start();
+    const std::string reason = " (full disk or folder not writable)";
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{
+                  "warning: Could not write the ended connection's record and totals to " + option + reason,
+                  "warning: Could not write the start date to " + option + reason}));
     EXPECT_EQ(readFile(option), optionBefore);
     EXPECT_EQ(tmp("ouinon"), "2");
     EXPECT_TRUE(engine.closedConnectionPending());

@@ -4,6 +4,7 @@
 
 #include "core/ini_store.h"
 #include "support/fakes.h"
+#include "support/port_fakes.h"
 
 namespace vq {
 namespace {
@@ -100,17 +101,6 @@ TEST(Report, CountsThatDisagreeWithTheList) {
     EXPECT_TRUE(empty.pages[0].empty());
 }
 
-class FakePrinter final : public ReportPrinter {
-public:
-    Result next{Outcome::Printed, ""};
-    std::vector<ReportLayout> printed;
-    int pageHeightTwips() override { return kA4Height; }
-    Result print(const ReportLayout& layout) override {
-        printed.push_back(layout);
-        return next;
-    }
-};
-
 TEST(Report, PrintButtonAsksReadsTheStoreAndReportsWhereThePagesWent) {
     test::TempDir dir;
     MainState state;
@@ -121,7 +111,7 @@ TEST(Report, PrintButtonAsksReadsTheStoreAndReportsWhereThePagesWent) {
     ASSERT_TRUE(ecrireini("Dernc Maison", "temps", "12:30:00", state.cheminoption));
     ASSERT_TRUE(ecrireini("Dernc Maison", "prix", "3,5", state.cheminoption));
     test::FakeDialogs dialogs;
-    FakePrinter printer;
+    test::FakePrinter printer;
 
     dialogs.answers = {DialogAnswer::No};
     EXPECT_FALSE(printConnections(state, store, dialogs, printer));

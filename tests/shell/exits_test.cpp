@@ -8,16 +8,18 @@
 namespace vq {
 namespace {
 
-MainState stateIn(const test::TempDir& dir) {
-    MainState state;
-    state.cheminoption = dir.file("option.ini");
-    state.chemintempo = dir.file("tempo.ini");
-    return state;
-}
-
-TEST(Exits, QuittingWhileCountingDropsTheOpenConnectionAndKeepsThePlan) {
+// The exit state of a program whose files are in a fresh folder.
+class ExitsTest : public ::testing::Test {
+protected:
+    ExitsTest() {
+        state.cheminoption = dir.file("option.ini");
+        state.chemintempo = dir.file("tempo.ini");
+    }
     test::TempDir dir;
-    MainState state = stateIn(dir);
+    MainState state;
+};
+
+TEST_F(ExitsTest, QuittingWhileCountingDropsTheOpenConnectionAndKeepsThePlan) {
     test::writeFile(state.chemintempo, "[plantage]\nouinon=2\ntempspassé=00:10:00\ntempstotal=05:10:00\n");
     test::writeFile(state.cheminoption, "[Typeconex]\nForfait=Maison\nVersion=323\n");
     state.planName = "Soir d'été";
@@ -32,9 +34,7 @@ TEST(Exits, QuittingWhileCountingDropsTheOpenConnectionAndKeepsThePlan) {
     EXPECT_EQ(lireini("Typeconex", "Version", state.cheminoption), "323");
 }
 
-TEST(Exits, CreatesMissingFilesAndReportsAFailedWriteAfterTryingBoth) {
-    test::TempDir dir;
-    MainState state = stateIn(dir);
+TEST_F(ExitsTest, CreatesMissingFilesAndReportsAFailedWriteAfterTryingBoth) {
     state.planName = "Maison";
     EXPECT_TRUE(writeExitState(state));
     EXPECT_EQ(lireini("plantage", "ouinon", state.chemintempo), "1");
@@ -48,9 +48,7 @@ TEST(Exits, CreatesMissingFilesAndReportsAFailedWriteAfterTryingBoth) {
     EXPECT_EQ(lireini("Typeconex", "Forfait", state.cheminoption), "Maison");
 }
 
-TEST(Exits, AnEndedConnectionNotYetStoredIsLeftForTheNextStart) {
-    test::TempDir dir;
-    MainState state = stateIn(dir);
+TEST_F(ExitsTest, AnEndedConnectionNotYetStoredIsLeftForTheNextStart) {
     const std::string tempo = "[plantage]\nouinon=2\ntempspassé=00:10:00\nheuredep=20:00:00\n";
     const std::string option = "[Typeconex]\nForfait=Maison\n";
     test::writeFile(state.chemintempo, tempo);

@@ -30,11 +30,17 @@ bool executableByAll(const fs::path& p) {
 #endif
 }
 
-TEST(Installer, ReplacesTheExecutableKeepingTheOldOneAsBackup) {
+// A program folder holding the old build and a data folder holding the new one, downloaded.
+class InstallerTest : public ::testing::Test {
+protected:
+    InstallerTest() {
+        test::writeFile(program.file("Varlotte"), "old build");
+        test::writeFile(data.file("Varlotte.update"), "new build");
+    }
     test::TempDir program, data;
-    test::writeFile(program.file("Varlotte"), "old build");
-    test::writeFile(data.file("Varlotte.update"), "new build");
+};
 
+TEST_F(InstallerTest, ReplacesTheExecutableKeepingTheOldOneAsBackup) {
     const InstallReport report = installExecutable(program.path(), data.file("Varlotte.update"), "Varlotte");
 
     EXPECT_TRUE(report.replaced);
@@ -46,10 +52,7 @@ TEST(Installer, ReplacesTheExecutableKeepingTheOldOneAsBackup) {
     EXPECT_FALSE(fs::exists(program.file("Varlotte.new")));
 }
 
-TEST(Installer, AFailedReplacementLeavesTheOldExecutableToStart) {
-    test::TempDir program, data;
-    test::writeFile(program.file("Varlotte"), "old build");
-    test::writeFile(data.file("Varlotte.update"), "new build");
+TEST_F(InstallerTest, AFailedReplacementLeavesTheOldExecutableToStart) {
     InstallerFileOps failing;
     failing.rename = [](const fs::path&, const fs::path&, std::error_code& ec) {
         ec = std::make_error_code(std::errc::no_space_on_device);
@@ -72,8 +75,8 @@ TEST(Installer, AFailedReplacementLeavesTheOldExecutableToStart) {
     EXPECT_EQ(test::readFile(program.file("Varlotte")), "old build");
 }
 
-TEST(Installer, RestoresTheBackupWhenTheExecutableIsGone) {
-    test::TempDir program;
+TEST_F(InstallerTest, RestoresTheBackupWhenTheExecutableIsGone) {
+    std::filesystem::remove(program.file("Varlotte"));
     test::writeFile(program.file("Varlotte.bak"), "previous build");
     const InstallReport report = installExecutable(program.path(), program.file("absent"), "Varlotte");
     EXPECT_FALSE(report.replaced);

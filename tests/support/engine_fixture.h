@@ -1,5 +1,6 @@
 #pragma once
-// A whole engine over a fresh data folder, with a fake clock, fake boxes and a scripted connection.
+// A whole engine over a fresh data folder, with a fake clock, fake boxes, a scripted connection and
+// a log that keeps what it is told.
 
 #include <gtest/gtest.h>
 
@@ -12,39 +13,13 @@
 #include "engine/engine.h"
 #include "records/record_store.h"
 #include "support/fakes.h"
+#include "support/port_fakes.h"
 
 namespace vq::test {
 
 // The separator between a record's fields, and a saved plan of 20 hours with no free period.
 inline const std::string kSep = "     |     ";
 inline const std::string kNoFree = "/1/0/0/0/0/20/00:00:00/00:00:00";
-
-// The machine's connection as a test scripts it.
-class ScriptedSource final : public ConnectionSource {
-public:
-    bool connected = false;
-    std::string name;
-    std::vector<std::string> profiles;
-    int connectedCalls = 0;
-    bool isConnected() override {
-        ++connectedCalls;
-        return connected;
-    }
-    std::string activeConnectionName() override { return connected ? name : std::string(); }
-    std::vector<std::string> profileNames() override { return profiles; }
-};
-
-class RecordingTray final : public TrayTip {
-public:
-    std::vector<std::string> tips;
-    void setTip(const std::string& tip) override { tips.push_back(tip); }
-};
-
-class RecordingUpdate final : public UpdateCheck {
-public:
-    std::vector<int> opened;
-    void connectionOpened(int installedVersion) override { opened.push_back(installedVersion); }
-};
 
 // A program started on a data folder as main starts it: its own state, records and engine.
 struct StartedProgram {
@@ -69,9 +44,10 @@ protected:
     ScriptedSource source;
     RecordingTray tray;
     RecordingUpdate update;
+    RecordingLog log;
     RecordStore records{option};
     MainState state;
-    Engine engine{state, Engine::Deps{clock, source, dialogs, records, &tray, &update}, dir.path()};
+    Engine engine{state, Engine::Deps{clock, source, dialogs, records, &tray, &update, log}, dir.path()};
 
     std::string opt(const std::string& section, const std::string& key) {
         return lireini(section, key, option);

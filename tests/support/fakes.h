@@ -11,6 +11,7 @@
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/launcher.h"
+#include "core/log.h"
 
 namespace vq::test {
 
@@ -61,6 +62,14 @@ public:
     bool start(const std::string& program, const std::vector<std::string>& arguments) override;
     // The programs asked for, in order.
     std::vector<std::string> programs() const;
+};
+
+// Keeps every message, as "warning: ..." or "info: ...".
+class RecordingLog final : public Log {
+public:
+    std::vector<std::string> lines;
+    void warning(Topic, const std::string& message) override { lines.push_back("warning: " + message); }
+    void info(Topic, const std::string& message) override { lines.push_back("info: " + message); }
 };
 
 // A new empty folder, removed with its contents when the object goes.

@@ -13,22 +13,10 @@
 #include "plans/qt/on_demand_printer.h"
 #include "skins/qt/picture_button.h"
 #include "support/fakes.h"
+#include "support/port_fakes.h"
 
 namespace vq {
 namespace {
-
-class OfflineSource final : public ConnectionSource {
-public:
-    bool isConnected() override { return false; }
-    std::string activeConnectionName() override { return {}; }
-    std::vector<std::string> profileNames() override { return {"Maison", "Bureau"}; }
-};
-
-class NoPrinter final : public ReportPrinter {
-public:
-    int pageHeightTwips() override { return 16000; }
-    Result print(const ReportLayout&) override { return {Outcome::Failed, "test"}; }
-};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -37,6 +25,8 @@ protected:
           engine(state, Engine::Deps{clock, source, dialogs, records}, dir.path()),
           plans(state, records, dialogs, clock),
           window(engine, plans, records, dialogs, printer) {
+        source.profiles = {"Maison", "Bureau"};
+        printer.next = {ReportPrinter::Outcome::Failed, "test"};
         window.formLoad();
     }
 
@@ -50,8 +40,8 @@ protected:
     test::TempDir dir;
     test::FakeClock clock;
     test::FakeDialogs dialogs;
-    OfflineSource source;
-    NoPrinter printer;
+    test::ScriptedSource source;  // offline
+    test::FakePrinter printer;
     MainState state;
     RecordStore records;
     Engine engine;
