@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace vq::ini {
 namespace {
@@ -24,6 +25,17 @@ bool isBlank(char c) {
 
 bool isEol(char c) {
     return c == '\r' || c == '\n';
+}
+
+// Where the line that starts at `from` ends (its first CR or LF), s.size() when it runs to the end.
+// Two memchr calls rather than a byte-by-byte loop: the files are mostly long runs of plain text.
+std::size_t lineEnd(std::string_view s, std::size_t from) {
+    const char* begin = s.data() + from;
+    const std::size_t left = s.size() - from;
+    const void* lf = std::memchr(begin, '\n', left);
+    const std::size_t toLf = lf ? static_cast<const char*>(lf) - begin : left;
+    const void* cr = std::memchr(begin, '\r', toLf);
+    return from + (cr ? static_cast<const char*>(cr) - begin : toLf);
 }
 
 void appendUtf8(std::string& out, char32_t cp) {
@@ -152,6 +164,15 @@ std::string_view trimBlanks(std::string_view s) {
 bool isValidUtf8(std::string_view s) {
     char32_t cp;
     for (std::size_t i = 0; i < s.size();) {
+        // Plain ASCII eight bytes at a time.
+        std::uint64_t word;
+        if (i + sizeof word <= s.size()) {
+            std::memcpy(&word, s.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
         std::size_t n = decodeUtf8(s, i, cp);
         if (n == 0)
             return false;
@@ -211,6 +232,8 @@ std::optional<std::string> utf8ToCp1252(std::string_view s) {
 }
 
 std::string_view firstCharacters(std::string_view s, std::size_t maxChars) {
+    if (s.size() <= maxChars)
+        return s;  // never more characters than bytes
     std::size_t chars = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
@@ -263,8 +286,8 @@ std::vector<std::pair<std::string, std::string>> Document::entries(const std::st
 void Document::parse() {
     const std::string_view all = m_bytes;
     const std::size_t n = all.size();
-    std::size_t firstEol = all.find_first_of("\r\n");
-    if (firstEol != std::string_view::npos) {
+    std::size_t firstEol = lineEnd(all, 0);
+    if (firstEol < n) {
         if (all[firstEol] == '\n')
             m_eol = "\n";
         else
@@ -278,9 +301,7 @@ void Document::parse() {
             continue;
         }
         const std::size_t lineStart = pos;
-        std::size_t contentEnd = all.find_first_of("\r\n", pos);
-        if (contentEnd == std::string_view::npos)
-            contentEnd = n;
+        const std::size_t contentEnd = lineEnd(all, pos);
         std::size_t eolEnd = contentEnd;
         if (eolEnd < n)
             eolEnd += (all[eolEnd] == '\r' && eolEnd + 1 < n && all[eolEnd + 1] == '\n') ? 2 : 1;
