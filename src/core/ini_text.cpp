@@ -136,8 +136,9 @@ std::string foldName(std::string_view s) {
     std::string out(s);
     for (std::size_t i = 0; i < out.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(out[i]);
-        if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c + 32);
+        if (c < 0xC3) {  // most bytes: only ASCII capitals change
+            if (static_cast<unsigned char>(c - 'A') < 26)
+                out[i] = static_cast<char>(c + 32);
         } else if (i + 1 < out.size()) {
             unsigned char n = static_cast<unsigned char>(out[i + 1]);
             if (c == 0xC3 && n >= 0x80 && n <= 0x9E && n != 0x97) {  // À..Þ except ×
