@@ -118,6 +118,10 @@ private:
         std::string path;
         std::uint64_t epoch = 0;
         std::shared_ptr<const ini::Document> doc;
+        // Without notifications: valid while the folder and the file keep the stamps they had.
+        bool stamped = false;
+        std::string folder, file;
+        ini::Stamp folderStamp, fileStamp;
     } m_recent;
 
     void applyChanges();
@@ -270,8 +274,18 @@ std::shared_ptr<const ini::Document> Store::document(Folder& f, const std::strin
 
 std::shared_ptr<const ini::Document> Store::parsed(const std::string& path) {
     applyChanges();
-    if (m_recent.epoch == m_epoch && m_recent.path == path)
-        return m_recent.doc;
+    if (m_recent.epoch == m_epoch && m_recent.path == path) {
+        if (!m_recent.stamped)
+            return m_recent.doc;
+        // The checks the full lookup below would make, on the folder and file it found last time.
+        const ini::Probe folder = ini::probe(m_recent.folder);
+        if (folder.kind == ini::Kind::Folder && folder.stamp == m_recent.folderStamp) {
+            const ini::Probe file = ini::probe(m_recent.file);
+            if (file.kind == ini::Kind::File && !file.link && file.stamp == m_recent.fileStamp)
+                return m_recent.doc;
+        }
+    }
+    m_recent.epoch = 0;
     std::string dir, name;
     if (!splitPath(path, dir, name))
         return nullptr;
@@ -285,8 +299,11 @@ std::shared_ptr<const ini::Document> Store::parsed(const std::string& path) {
     if (!found)
         return nullptr;
     const CachedFile& c = f.files[actual];
-    if (f.watch >= 0 && !c.link && !c.racy && !path.empty() && isSeparator(path.front()))
-        m_recent = {path, m_epoch, found};
+    const bool absolute = !path.empty() && isSeparator(path.front());
+    if (f.watch >= 0 && !c.link && !c.racy && absolute)
+        m_recent = {path, m_epoch, found, false, {}, {}, {}, {}};
+    else if (f.watch < 0 && f.listed && !f.racy && !c.link && !c.racy && absolute)
+        m_recent = {path, m_epoch, found, true, f.path, join(f.path, actual), f.stamp, c.stamp};
     else
         m_recent.epoch = 0;
     return found;
@@ -320,7 +337,7 @@ bool Store::write(const std::string& path, const std::vector<ini::Write>& writes
                 return false;
         return true;
     };
-    if (m_recent.epoch == m_epoch && m_recent.path == path && holdsAll(*m_recent.doc))
+    if (m_recent.epoch == m_epoch && !m_recent.stamped && m_recent.path == path && holdsAll(*m_recent.doc))
         return true;
     std::string dir, name;
     if (!splitPath(path, dir, name))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "core/utf8.h"
 
@@ -26,6 +27,17 @@ bool isBlank(char c) {
 
 bool isEol(char c) {
     return c == '\r' || c == '\n';
+}
+
+// Where the line that starts at `from` ends (its first CR or LF), s.size() when it runs to the end.
+// Two memchr calls rather than a byte-by-byte loop: the files are mostly long runs of plain text.
+std::size_t lineEnd(std::string_view s, std::size_t from) {
+    const char* begin = s.data() + from;
+    const std::size_t left = s.size() - from;
+    const void* lf = std::memchr(begin, '\n', left);
+    const std::size_t toLf = lf ? static_cast<const char*>(lf) - begin : left;
+    const void* cr = std::memchr(begin, '\r', toLf);
+    return from + (cr ? static_cast<const char*>(cr) - begin : toLf);
 }
 
 // A NUL ends the name or value it is in, as it ends a string on the system that wrote the file.
@@ -78,8 +90,9 @@ std::string foldName(std::string_view s) {
     std::string out(s);
     for (std::size_t i = 0; i < out.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(out[i]);
-        if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c + 32);
+        if (c < 0xC3) {  // most bytes: only ASCII capitals change
+            if (static_cast<unsigned char>(c - 'A') < 26)
+                out[i] = static_cast<char>(c + 32);
         } else if (i + 1 < out.size()) {
             unsigned char n = static_cast<unsigned char>(out[i + 1]);
             if (c == 0xC3 && n >= 0x80 && n <= 0x9E && n != 0x97) {  // À..Þ except ×
@@ -194,8 +207,8 @@ std::vector<std::pair<std::string, std::string>> Document::entries(const std::st
 void Document::parse() {
     const std::string_view all = m_bytes;
     const std::size_t n = all.size();
-    std::size_t firstEol = all.find_first_of("\r\n");
-    if (firstEol != std::string_view::npos) {
+    std::size_t firstEol = lineEnd(all, 0);
+    if (firstEol < n) {
         if (all[firstEol] == '\n')
             m_eol = "\n";
         else
@@ -209,9 +222,7 @@ void Document::parse() {
             continue;
         }
         const std::size_t lineStart = pos;
-        std::size_t contentEnd = all.find_first_of("\r\n", pos);
-        if (contentEnd == std::string_view::npos)
-            contentEnd = n;
+        const std::size_t contentEnd = lineEnd(all, pos);
         std::size_t eolEnd = contentEnd;
         if (eolEnd < n)
             eolEnd += (all[eolEnd] == '\r' && eolEnd + 1 < n && all[eolEnd + 1] == '\n') ? 2 : 1;

@@ -1,5 +1,8 @@
 #include "core/utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace vq::utf8 {
 namespace {
 
@@ -41,6 +44,15 @@ std::size_t decode(std::string_view s, std::size_t i, char32_t& cp) {
 bool isValid(std::string_view s) {
     char32_t cp;
     for (std::size_t i = 0; i < s.size();) {
+        // Plain ASCII eight bytes at a time.
+        std::uint64_t word;
+        if (i + sizeof word <= s.size()) {
+            std::memcpy(&word, s.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
         std::size_t n = decode(s, i, cp);
         if (n == 0)
             return false;
@@ -75,6 +87,8 @@ std::size_t characterCount(std::string_view text) {
 }
 
 std::string_view firstCharacters(std::string_view text, std::size_t maxChars) {
+    if (text.size() <= maxChars)
+        return text;  // never more characters than bytes
     std::size_t chars = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!continues(text[i])) {

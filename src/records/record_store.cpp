@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/ini_store.h"
 #include "core/ini_text.h"
@@ -18,19 +19,29 @@ constexpr const char* kCounterKey = "n°";
 
 constexpr int kMaxKey = kMaxRecords;
 
+// The lines of the record section under keys written as plain numbers from 0 to the last 16-bit key,
+// by key.
+std::vector<std::pair<int, std::string>> numberedLines(const std::string& path) {
+    std::vector<std::pair<int, std::string>> lines;
+    for (auto& [name, value] : lireiniSection(kRecordSection, path)) {
+        std::optional<long long> key = parseWhole(name);
+        if (!key || *key < 0 || *key > kMaxKey || std::to_string(*key) != name)
+            continue;
+        lines.emplace_back(static_cast<int>(*key), std::move(value));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
 // The counter the store goes by: the counter written in the file when it is a whole number from 0
 // to the last 16-bit key and no record lies above it; otherwise (missing, spoilt, reset by hand) the
 // highest key holding a line, so that every record is read and a new one always goes to a free key.
 // Lines above a hole at or below a usable counter are not records: a removal writes the key after
 // the last record empty and leaves the old lines above it, which appends then overwrite in turn.
-int counterFor(const std::string& path) {
+int counterFor(const std::vector<std::pair<int, std::string>>& lines, const std::string& path) {
     int highestLine = -1;
     int lowestHole = kMaxKey + 1;
-    for (const auto& [name, value] : lireiniSection(kRecordSection, path)) {
-        std::optional<long long> key = parseWhole(name);
-        if (!key || *key < 0 || *key > kMaxKey || std::to_string(*key) != name)
-            continue;
-        const int k = static_cast<int>(*key);
+    for (const auto& [k, value] : lines) {
         if (value.empty())
             lowestHole = std::min(lowestHole, k);
         else
@@ -99,9 +110,13 @@ void RecordStore::load() {
     m_dirty = false;
     m_unwritten.clear();
     const std::string path = resolveIniPath(m_optionPath);
-    m_counter = counterFor(path);
-    for (int k = 0; k <= m_counter; ++k) {
-        std::string line = lireini(kRecordSection, std::to_string(k), path);
+    // One reading of the section rather than one lookup per key: a counter may stand far above the
+    // few lines the file holds.
+    std::vector<std::pair<int, std::string>> lines = numberedLines(path);
+    m_counter = counterFor(lines, path);
+    for (auto& [k, line] : lines) {
+        if (k > m_counter)
+            break;
         if (line.empty())
             continue;
         m_lines.push_back(std::move(line));

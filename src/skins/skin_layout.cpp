@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <memory>
+#include <utility>
 
 #include "core/ini_store.h"
 #include "core/numbers.h"
@@ -105,17 +108,13 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return out;
 }
 
 }  // namespace
@@ -127,23 +126,27 @@ LayoutSource layoutFile(std::string path) {
 }
 
 LayoutSource layoutText(std::string text) {
-    return [text = std::move(text)](std::string_view section, std::string_view key) -> std::string {
-        std::string_view rest = text;
-        bool inSection = false;
-        while (!rest.empty()) {
-            const std::size_t end = rest.find('\n');
-            const std::string_view line = trimmed(rest.substr(0, end));
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-                inSection = equalIgnoringCase(trimmed(line.substr(1, line.size() - 2)), section);
-            } else if (inSection) {
-                const std::size_t eq = line.find('=');
-                if (eq != std::string_view::npos && equalIgnoringCase(trimmed(line.substr(0, eq)), key)) {
-                    return std::string(trimmed(line.substr(eq + 1)));
-                }
-            }
+    // Read once: the first line of a key wins, in whichever section of that name it stands.
+    using Values = std::map<std::pair<std::string, std::string>, std::string>;
+    auto values = std::make_shared<Values>();
+    std::string_view rest = text;
+    std::optional<std::string> section;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = trimmed(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            section = lowerAscii(trimmed(line.substr(1, line.size() - 2)));
+        } else if (section) {
+            const std::size_t eq = line.find('=');
+            if (eq != std::string_view::npos)
+                values->try_emplace({*section, lowerAscii(trimmed(line.substr(0, eq)))},
+                                    trimmed(line.substr(eq + 1)));
         }
-        return {};
+    }
+    return [values](std::string_view section, std::string_view key) -> std::string {
+        auto it = values->find({lowerAscii(section), lowerAscii(key)});
+        return it == values->end() ? std::string() : it->second;
     };
 }
 

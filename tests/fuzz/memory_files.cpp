@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/ini_fs.h"
@@ -12,9 +13,16 @@
 namespace vq {
 namespace {
 
+// A file or a folder; lookups by full path happen on every call of the store, so one hash lookup
+// answers each.
+struct Entry {
+    bool file = false;
+    std::string bytes;
+    ini::Stamp stamp;
+};
+
 struct Memory {
-    std::map<std::string, std::string> files;  // full path -> bytes
-    std::map<std::string, ini::Stamp> stamps;  // files and folders
+    std::unordered_map<std::string, Entry> entries;  // full path -> file or folder
     std::map<int, std::string> watches;
     std::vector<ini::Change> changes;
     std::uint64_t inodes = 0;
@@ -31,14 +39,17 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, path.rfind('/'));
 }
 
-void restamp(const std::string& path, bool newInode) {
+bool isFolder(const std::string& path) {
+    auto e = memory().entries.find(path);
+    return e != memory().entries.end() && !e->second.file;
+}
+
+void restamp(Entry& e, bool newInode) {
     Memory& m = memory();
-    ini::Stamp& s = m.stamps[path];
-    if (newInode || s.inode == 0)
-        s.inode = ++m.inodes;
-    auto file = m.files.find(path);
-    s.size = file == m.files.end() ? 0 : file->second.size();
-    s.modifiedNs = s.changedNs = ++m.clock;
+    if (newInode || e.stamp.inode == 0)
+        e.stamp.inode = ++m.inodes;
+    e.stamp.size = e.file ? e.bytes.size() : 0;
+    e.stamp.modifiedNs = e.stamp.changedNs = ++m.clock;
 }
 
 void report(const std::string& path, unsigned what) {
@@ -48,7 +59,16 @@ void report(const std::string& path, unsigned what) {
         if (watched == folder)
             m.changes.push_back({watch, path.substr(folder.size() + 1), what});
     if (what & (ini::Added | ini::Removed))
-        restamp(folder, false);
+        restamp(m.entries[folder], false);
+}
+
+// Writes a file; `newInode` when it is another file than the one that was there.
+void store(const std::string& path, const std::string& bytes, bool newInode, unsigned what) {
+    Entry& e = memory().entries[path];
+    e.file = true;
+    e.bytes = bytes;
+    restamp(e, newInode);
+    report(path, what);
 }
 
 }  // namespace
@@ -58,25 +78,24 @@ namespace fuzz {
 const std::string& memoryFolder() {
     static const std::string folder = [] {
         const std::string path = "/in-memory";
-        restamp(path, true);
+        restamp(memory().entries[path], true);
         return path;
     }();
     return folder;
 }
 
 void putFile(const std::string& path, const std::string& bytes) {
-    Memory& m = memory();
-    const bool fresh = m.files.count(path) == 0;
-    m.files[path] = bytes;
-    restamp(path, fresh);
-    report(path, fresh ? ini::Added | ini::Modified : ini::Modified);
+    auto e = memory().entries.find(path);
+    const bool fresh = e == memory().entries.end();
+    store(path, bytes, fresh, fresh ? ini::Added | ini::Modified : ini::Modified);
 }
 
 void removeFile(const std::string& path) {
     Memory& m = memory();
-    if (m.files.erase(path) == 0)
+    auto e = m.entries.find(path);
+    if (e == m.entries.end() || !e->second.file)
         return;
-    m.stamps.erase(path);
+    m.entries.erase(e);
     report(path, ini::Removed);
 }
 
@@ -87,31 +106,31 @@ namespace ini {
 Probe probe(const std::string& path) {
     Memory& m = memory();
     Probe p;
-    auto s = m.stamps.find(path);
-    if (s == m.stamps.end())
+    auto e = m.entries.find(path);
+    if (e == m.entries.end())
         return p;
-    p.kind = m.files.count(path) ? Kind::File : Kind::Folder;
-    p.stamp = s->second;
+    p.kind = e->second.file ? Kind::File : Kind::Folder;
+    p.stamp = e->second.stamp;
     return p;
 }
 
 bool readWhole(const std::string& path, std::string& bytes, Stamp& stamp) {
     Memory& m = memory();
-    auto f = m.files.find(path);
-    if (f == m.files.end())
+    auto e = m.entries.find(path);
+    if (e == m.entries.end() || !e->second.file)
         return false;
-    bytes = f->second;
-    stamp = m.stamps[path];
+    bytes = e->second.bytes;
+    stamp = e->second.stamp;
     return true;
 }
 
 bool listNames(const std::string& dir, std::vector<std::string>& names) {
     Memory& m = memory();
     names.clear();
-    if (m.stamps.count(dir) == 0 || m.files.count(dir))
+    if (!isFolder(dir))
         return false;
-    for (const auto& [path, _] : m.files)
-        if (folderOf(path) == dir)
+    for (const auto& [path, e] : m.entries)
+        if (e.file && folderOf(path) == dir)
             names.push_back(path.substr(dir.size() + 1));
     return true;
 }
@@ -126,13 +145,9 @@ std::string finalTarget(const std::string& path) {
 
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
                  bool simulateFullDisk) {
-    Memory& m = memory();
-    if (simulateFullDisk || m.stamps.count(dir) == 0 || m.files.count(dir))
+    if (simulateFullDisk || !isFolder(dir))
         return false;
-    const std::string path = dir + "/" + name;
-    m.files[path] = bytes;
-    restamp(path, true);  // a rename brings another file
-    report(path, Added);
+    store(dir + "/" + name, bytes, true, Added);  // a rename brings another file
     return true;
 }
 
@@ -140,7 +155,7 @@ void sweepStaleTemporaries(const std::string&) {}
 
 int watchFolder(const std::string& dir) {
     Memory& m = memory();
-    if (m.stamps.count(dir) == 0 || m.files.count(dir))
+    if (!isFolder(dir))
         return -1;
     m.watches[++m.lastWatch] = dir;
     return m.lastWatch;

@@ -131,7 +131,10 @@ void exercise(SkinWindow window, const std::string& content, const std::string& 
     // Another program empties the file behind the store's back: the steps are an empty file's, not
     // the ones read before.
     vq::fuzz::putFile(path, "");
-    check(sameSteps(readLayout(window, vq::layoutFile(path)), readLayout(window, vq::layoutText(""))),
+    static const std::vector<LayoutStep> emptyMain = readLayout(SkinWindow::Main, vq::layoutText(""));
+    static const std::vector<LayoutStep> emptyRecords = readLayout(SkinWindow::Records, vq::layoutText(""));
+    check(sameSteps(readLayout(window, vq::layoutFile(path)),
+                    window == SkinWindow::Main ? emptyMain : emptyRecords),
           "a file changed on disk is read again");
     vq::fuzz::removeFile(path);
     vq::fuzz::removeFile(cleanPath);
