@@ -125,7 +125,7 @@ std::string finalTarget(const std::string& path) {
 }
 
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
-                 bool simulateFullDisk) {
+                 bool simulateFullDisk, bool) {
     Memory& m = memory();
     if (simulateFullDisk || m.stamps.count(dir) == 0 || m.files.count(dir))
         return false;
@@ -134,6 +134,10 @@ bool replaceFile(const std::string& dir, const std::string& name, const std::str
     restamp(path, true);  // a rename brings another file
     report(path, Added);
     return true;
+}
+
+bool isTemporaryName(const std::string&) {
+    return false;  // these files are replaced without temporaries
 }
 
 void sweepStaleTemporaries(const std::string&) {}
