@@ -35,9 +35,13 @@ std::string finalTarget(const std::string& path);
 
 // Replaces dir/name by `bytes`: a temporary file in the same folder is written, flushed to disk and
 // renamed over the old one, then the folder is flushed. False on any failure before the rename, the
-// old file then untouched. `simulateFullDisk` makes it fail after writing the temporary file.
+// old file then untouched. `simulateFullDisk` makes it fail after writing the temporary file. With
+// `flush` false nothing waits for the disk: every process sees the new file at once, whole, and it
+// reaches the disk when the system writes its caches back (a power loss before then may lose it).
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
-                 bool simulateFullDisk);
+                 bool simulateFullDisk, bool flush = true);
+// True for the name of a temporary file that replaceFile writes before renaming it.
+bool isTemporaryName(const std::string& name);
 // Removes the temporary files that writers killed mid-write left in `dir`.
 void sweepStaleTemporaries(const std::string& dir);
 

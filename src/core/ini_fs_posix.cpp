@@ -145,7 +145,7 @@ std::string finalTarget(const std::string& path) {
 }
 
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
-                 bool simulateFullDisk) {
+                 bool simulateFullDisk, bool flush) {
     const std::string target = dir + "/" + name;
     struct stat old;
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -160,14 +160,20 @@ bool replaceFile(const std::string& dir, const std::string& name, const std::str
         // Only a privileged process may give the file back to its owner; others keep theirs.
     }
     mode_t mode = exists ? (old.st_mode & 07777) : newFileMode();
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0 && !simulateFullDisk;
+    bool ok =
+        writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && (!flush || ::fsync(fd) == 0) && !simulateFullDisk;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }
-    syncFolder(dir);
+    if (flush)
+        syncFolder(dir);
     return true;
+}
+
+bool isTemporaryName(const std::string& name) {
+    return !name.empty() && name.front() == '.' && name.find(kTempMark) != std::string::npos;
 }
 
 void sweepStaleTemporaries(const std::string& dir) {

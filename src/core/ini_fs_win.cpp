@@ -88,7 +88,7 @@ std::string finalTarget(const std::string& path) {
 }
 
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
-                 bool simulateFullDisk) {
+                 bool simulateFullDisk, bool flush) {
     static std::atomic<unsigned> counter{0};
     const std::string target = dir + "\\" + name;
     const std::wstring temp = wide(dir + "\\." + name + ".vqtmp." + std::to_string(GetCurrentProcessId()) +
@@ -105,14 +105,14 @@ bool replaceFile(const std::string& dir, const std::string& name, const std::str
         ok = WriteFile(h, bytes.data() + done, chunk, &wrote, nullptr) && wrote > 0;
         done += wrote;
     }
-    ok = ok && FlushFileBuffers(h) && !simulateFullDisk;
+    ok = ok && (!flush || FlushFileBuffers(h)) && !simulateFullDisk;
     CloseHandle(h);
     // A reader, an indexer or a virus scanner holding the old file for a moment makes the
     // replacement fail with a sharing error: try again briefly before giving up.
     bool moved = false;
     for (int attempt = 0; ok && !moved && attempt < 10; ++attempt) {
         moved = MoveFileExW(temp.c_str(), wide(target).c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                            MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0));
         const DWORD error = moved ? ERROR_SUCCESS : GetLastError();
         if (!moved && error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
             break;
@@ -124,6 +124,10 @@ bool replaceFile(const std::string& dir, const std::string& name, const std::str
         return false;
     }
     return true;
+}
+
+bool isTemporaryName(const std::string& name) {
+    return !name.empty() && name.front() == '.' && name.find(".vqtmp.") != std::string::npos;
 }
 
 void sweepStaleTemporaries(const std::string&) {}

@@ -32,6 +32,12 @@ std::int64_t wallClockNs() {
         .count();
 }
 
+std::int64_t steadyClockNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 bool recentlyChanged(const ini::Stamp& s, std::int64_t now) {
     return s.changedNs > now - kRacyWindowNs || s.modifiedNs > now - kRacyWindowNs;
 }
@@ -100,11 +106,14 @@ public:
     bool watching = true;
     bool failWrites = false;
     std::uint64_t replacements = 0;
+    std::uint64_t flushes = 0;
 
     std::string read(std::string_view section, std::string_view key, const std::string& path);
     std::vector<std::pair<std::string, std::string>> readSection(std::string_view section,
                                                                  const std::string& path);
-    bool write(const std::string& path, const std::vector<ini::Write>& writes);
+    // `flushEveryNs` 0: the replacement is flushed to disk; otherwise only when the file's last
+    // flushed replacement is at least that old.
+    bool write(const std::string& path, const std::vector<ini::Write>& writes, std::int64_t flushEveryNs = 0);
     std::string resolve(const std::string& path);
     void clear();
 
@@ -112,6 +121,8 @@ private:
     std::unordered_map<std::string, Folder> m_folders;
     std::unordered_multimap<int, std::string> m_byWatch;
     std::vector<ini::Change> m_changes;
+    // When each file replaced with a deferred flush was last flushed, on the steady clock, by path.
+    std::unordered_map<std::string, std::int64_t> m_flushedAt;
     // Bumped by every notification, write and clearing: the last file read stays valid until then.
     std::uint64_t m_epoch = 1;
     struct {
@@ -155,7 +166,9 @@ void Store::applyChanges() {
             ini::unwatchFolder(c.watch);
             continue;
         }
-        if (range.first == range.second || c.name.empty())
+        // The writer's own temporary files come and go with each replacement: they are not files
+        // of the store, and their removal must not cost a listing of the folder.
+        if (range.first == range.second || c.name.empty() || ini::isTemporaryName(c.name))
             continue;
         const std::string folded = ini::foldName(c.name);
         for (auto it = range.first; it != range.second; ++it) {
@@ -326,7 +339,7 @@ std::vector<std::pair<std::string, std::string>> Store::readSection(std::string_
     return doc->entries(ini::foldName(ini::trimBlanks(section)));
 }
 
-bool Store::write(const std::string& path, const std::vector<ini::Write>& writes) {
+bool Store::write(const std::string& path, const std::vector<ini::Write>& writes, std::int64_t flushEveryNs) {
     for (const ini::Write& w : writes)
         if (!iniNamesStorable(w.section, w.key) || !valueWritable(w.value))
             return false;
@@ -374,9 +387,23 @@ bool Store::write(const std::string& path, const std::vector<ini::Write>& writes
         ini::sweepStaleTemporaries(targetDir);
         f.swept = true;
     }
-    if (!ini::replaceFile(targetDir, targetName, *bytes, failWrites))
+    const std::string target = join(targetDir, targetName);
+    const std::int64_t steadyNow = steadyClockNs();
+    bool flush = true;
+    if (flushEveryNs > 0) {
+        auto at = m_flushedAt.find(target);
+        flush = at == m_flushedAt.end() || steadyNow - at->second >= flushEveryNs;
+    }
+    if (!ini::replaceFile(targetDir, targetName, *bytes, failWrites, flush))
         return false;
     ++replacements;
+    if (flush) {
+        ++flushes;
+        // Only files written with deferred flushes need the time: a flushed write of any other kind
+        // restarts their span too.
+        if (flushEveryNs > 0 || m_flushedAt.count(target))
+            m_flushedAt[target] = steadyNow;
+    }
     ++m_epoch;
 
     std::int64_t now = wallClockNs();
@@ -406,6 +433,7 @@ std::string Store::resolve(const std::string& path) {
 
 void Store::clear() {
     ++m_epoch;
+    m_flushedAt.clear();
     m_recent = {};
     for (auto& [watch, _] : m_byWatch)
         ini::unwatchFolder(watch);
@@ -465,6 +493,10 @@ void IniBatch::set(std::string section, std::string key, std::string value) {
 }
 
 bool IniBatch::commit() {
+    return commitDeferringFlush(std::chrono::milliseconds(0));
+}
+
+bool IniBatch::commitDeferringFlush(std::chrono::milliseconds flushEvery) {
     if (m_entries.empty())
         return true;
     std::vector<ini::Write> writes;
@@ -473,7 +505,7 @@ bool IniBatch::commit() {
         writes.push_back({e.section, e.key, e.value});
     Store& s = store();
     std::lock_guard lock(s.mutex);
-    if (!s.write(m_path, writes))
+    if (!s.write(m_path, writes, std::chrono::duration_cast<std::chrono::nanoseconds>(flushEvery).count()))
         return false;
     m_entries.clear();
     return true;
@@ -502,6 +534,12 @@ std::uint64_t iniReplacementCount() {
     Store& s = store();
     std::lock_guard lock(s.mutex);
     return s.replacements;
+}
+
+std::uint64_t iniFlushCount() {
+    Store& s = store();
+    std::lock_guard lock(s.mutex);
+    return s.flushes;
 }
 
 void clearIniCache() {

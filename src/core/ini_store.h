@@ -17,6 +17,7 @@
 // Reading drops space, tab, vertical tab, form feed, carriage return and the end-of-file character
 // 0x1A around a line, a name and a value, and a NUL ends the name or value it is in.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -59,6 +60,11 @@ public:
     // Writes all values set since the last commit; false when the file could not be replaced or a
     // name or value is refused (the values are then kept, so that a later commit may retry).
     bool commit();
+    // As commit, but the replacement waits for the disk only when the file's last replacement that
+    // did is at least `flushEvery` old. The new file is in place at once whatever happens to the
+    // program; only a power loss may take the file back by up to that span (to a state it held).
+    // For a file rewritten every second, whose last second matters to a crash and not to the disk.
+    bool commitDeferringFlush(std::chrono::milliseconds flushEvery);
 
 private:
     struct Entry {
@@ -77,8 +83,10 @@ void setIniWriteFailureForTesting(bool fail);
 // Test hook: while off, changes made by others are found by comparing file stamps on every call
 // instead of through the system's change notifications (the way of systems that lack them).
 void setIniChangeWatchForTesting(bool enabled);
-// How many files this process has replaced so far.
+// How many files this process has replaced so far, and how many of those replacements it flushed
+// to disk.
 std::uint64_t iniReplacementCount();
+std::uint64_t iniFlushCount();
 // Forgets every parsed copy (the next call of each file reads it again).
 void clearIniCache();
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/fakes.h"
@@ -332,6 +334,29 @@ TEST_P(IniStore, UnchangedValuesAreNotWrittenAndBatchesAreOneReplacement) {
 
     ASSERT_TRUE(ecrireini("Dernc Maison", "prix", "0,75", path));
     EXPECT_EQ(iniReplacementCount(), start + 2);
+
+    // Deferred flushes: the file is replaced at once every time, but waits for the disk only on its
+    // first such replacement, once the span has passed, and on every plain write.
+    const std::uint64_t flushed = iniFlushCount();
+    IniBatch figures(path);
+    auto deferred = [&](const char* length, std::chrono::milliseconds span) {
+        figures.set("plantage", "tempspassé", length);
+        return figures.commitDeferringFlush(span);
+    };
+    ASSERT_TRUE(deferred("00:00:01", std::chrono::hours(1)));
+    EXPECT_EQ(iniFlushCount(), flushed + 1);
+    ASSERT_TRUE(deferred("00:00:02", std::chrono::hours(1)));
+    EXPECT_EQ(iniFlushCount(), flushed + 1);
+    EXPECT_EQ(iniReplacementCount(), start + 4);
+    EXPECT_NE(readFile(path).find("[plantage]\ntempspassé=00:00:02\n"), std::string::npos);
+    ASSERT_TRUE(ecrireini("Dernc Maison", "prix", "1", path));
+    EXPECT_EQ(iniFlushCount(), flushed + 2);
+    ASSERT_TRUE(deferred("00:00:03", std::chrono::hours(1)));
+    EXPECT_EQ(iniFlushCount(), flushed + 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(deferred("00:00:04", std::chrono::milliseconds(20)));
+    EXPECT_EQ(iniFlushCount(), flushed + 3);
+    EXPECT_EQ(lireini("plantage", "tempspassé", path), "00:00:04");
 }
 
 TEST_P(IniStore, FailedWritesLeaveTheOldFileWhole) {

@@ -113,7 +113,8 @@ class Ledger:
             return
         key = (tempo.get("date", ""), tempo.get("heuredep", ""))
         with self.lock:
-            c = self.connections.setdefault(key, {"longest": 0, "run": run})
+            c = self.connections.setdefault(key, {"longest": 0, "run": run,
+                                                  "first": (time.monotonic(), seconds(length))})
             c["longest"] = max(c["longest"], seconds(length))
 
     def read_journal(self, path, option_records):
@@ -234,6 +235,7 @@ class CrashProof:
         self.watching = False
         self.disarm()
         p = self.s.program
+        killed_at = time.monotonic()
         if p.poll() is None:
             p.send_signal(signal.SIGKILL)
             p.wait(10)
@@ -244,6 +246,19 @@ class CrashProof:
         tempo = self._tempo()
         self.ledger.seen(tempo, self.run_number)
         if tempo.get("ouinon") in ("2", "3"):
+            # While still connected, what the next start restores lags the connection by about a
+            # second at most (the state is rewritten every 930 ms; one more second for whole seconds
+            # and the tick, one for a slow machine): the time since it was first seen counting tells
+            # how long it really is.
+            with self.ledger.lock:
+                c = self.ledger.connections.get((tempo.get("date", ""), tempo.get("heuredep", "")))
+            length = tempo.get("tempspassé", "")
+            if (self.connected and c is not None and c["run"] == self.run_number
+                    and re.fullmatch(r"\d{2,3}:\d{2}:\d{2}", length)):
+                seen_at, seen_length = c["first"]
+                behind = seen_length + (killed_at - seen_at) - seconds(length)
+                if behind > 3:
+                    raise Failure(f"a kill lost {behind:.1f} s of the connection {tempo}")
             self.ledger.open_at_kill += 1
             if self.recorded((tempo.get("date", ""), tempo.get("heuredep", ""))):
                 self.ledger.recorded_at_kill += 1

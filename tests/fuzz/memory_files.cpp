@@ -144,11 +144,15 @@ std::string finalTarget(const std::string& path) {
 }
 
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
-                 bool simulateFullDisk) {
+                 bool simulateFullDisk, bool) {
     if (simulateFullDisk || !isFolder(dir))
         return false;
     store(dir + "/" + name, bytes, true, Added);  // a rename brings another file
     return true;
+}
+
+bool isTemporaryName(const std::string&) {
+    return false;  // these files are replaced without temporaries
 }
 
 void sweepStaleTemporaries(const std::string&) {}
