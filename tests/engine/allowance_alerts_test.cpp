@@ -10,15 +10,10 @@ namespace {
 
 class RecordingNotifications final : public DesktopNotifications {
 public:
-    std::vector<std::pair<std::string, std::string>> shown;
+    std::vector<std::string> summaries, bodies;
     void show(const std::string& summary, const std::string& body) override {
-        shown.emplace_back(summary, body);
-    }
-    std::vector<std::string> summaries() const {
-        std::vector<std::string> out;
-        for (const auto& n : shown)
-            out.push_back(n.first);
-        return out;
+        summaries.push_back(summary);
+        bodies.push_back(body);
     }
 };
 
@@ -38,9 +33,10 @@ protected:
     // The alerts of one run of the program, checked with the month total at `used`.
     std::vector<std::string> checkAt(AllowanceAlerts& alerts, const std::string& used) {
         state.lcd1 = used;
-        out.shown.clear();
+        out.summaries.clear();
+        out.bodies.clear();
         alerts.check();
-        return out.summaries();
+        return out.summaries;
     }
 };
 
@@ -52,10 +48,10 @@ TEST_F(AllowanceAlertsTest, EachThresholdOncePerPlanAndBillingMonthAcrossRuns) {
         AllowanceAlerts alerts(state, clock, out, option);
         EXPECT_EQ(checkAt(alerts, "07:59:59"), Summaries{});
         EXPECT_EQ(checkAt(alerts, "08:00:00"), Summaries{"Forfait Maison : 80 % utilisés"});
-        EXPECT_EQ(out.shown[0].second, "Temps utilisé : 08:00:00 sur 10 h, temps restant : 02:00:00.");
+        EXPECT_EQ(out.bodies[0], "Temps utilisé : 08:00:00 sur 10 h, temps restant : 02:00:00.");
         EXPECT_EQ(checkAt(alerts, "09:59:59"), Summaries{});
         EXPECT_EQ(checkAt(alerts, "10:00:01"), Summaries{"Forfait Maison : 100 % utilisés"});
-        EXPECT_EQ(out.shown[0].second, "Temps utilisé : 10:00:01 sur 10 h, temps restant : 00:00:00.");
+        EXPECT_EQ(out.bodies[0], "Temps utilisé : 10:00:01 sur 10 h, temps restant : 00:00:00.");
         EXPECT_EQ(checkAt(alerts, "11:00:00"), Summaries{});
     }
     EXPECT_EQ(lireini("Notifications", "2026-12-05 Maison", option), "seuil1 seuil2");
@@ -86,7 +82,7 @@ TEST_F(AllowanceAlertsTest, ProjectionOnceFromTheSecondDayWhileTheAllowanceLasts
     EXPECT_EQ(checkAt(alerts, "00:29:00"), Summaries{});
     EXPECT_EQ(checkAt(alerts, "00:30:00"), Summaries{"Forfait Maison : dépassement prévu"});
     EXPECT_EQ(
-        out.shown[0].second,
+        out.bodies[0],
         "Au rythme actuel, le temps du mois atteindra 10:20:00 le 31/12/2026, pour un forfait de 10 h.");
     EXPECT_EQ(checkAt(alerts, "01:00:00"), Summaries{});
     EXPECT_EQ(checkAt(alerts, "08:00:00"), Summaries{"Forfait Maison : 80 % utilisés"});
