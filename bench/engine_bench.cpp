@@ -1,5 +1,6 @@
-// The counter's steady work: one counting tick with an "option.ini" of 10,000 connection records, and
-// one crash-state write. Counters report the file replacements each iteration costs.
+// The counter's steady work: one counting tick with an "option.ini" of 10,000 connection records (with
+// the allowance alerts looking at each change, as in the program), and one crash-state write.
+// Counters report the file replacements each iteration costs.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "core/ini_store.h"
+#include "engine/allowance_alerts.h"
 #include "engine/engine.h"
 #include "records/record_store.h"
 
@@ -45,14 +47,21 @@ public:
     void showWithoutWaiting(const std::string&, const std::string&, DialogIcon) override {}
 };
 
+class NoNotifications final : public DesktopNotifications {
+public:
+    void show(const std::string&, const std::string&) override {}
+};
+
 struct Counting {
     std::string folder;
     StepClock clock;
     AlwaysConnected source;
     NoBoxes boxes;
+    NoNotifications notifications;
     MainState state;
     RecordStore* records = nullptr;
     Engine* engine = nullptr;
+    AllowanceAlerts* alerts = nullptr;
 
     explicit Counting(int recordCount) {
         std::string tmpl = (std::filesystem::temp_directory_path() / "vqbench-XXXXXX").string();
@@ -69,6 +78,8 @@ struct Counting {
         records = new RecordStore(folder + "/option.ini");
         records->load();
         engine = new Engine(state, Engine::Deps{clock, source, boxes, *records, nullptr, nullptr}, folder);
+        alerts = new AllowanceAlerts(state, clock, notifications, folder + "/option.ini");
+        engine->stateChanged.add([this] { alerts->check(); });
         engine->formLoad();
         engine->timer2Tick();  // opens the connection
         // A file changed in the last two seconds is compared by content at each read; measure the
@@ -77,6 +88,7 @@ struct Counting {
     }
     ~Counting() {
         delete engine;
+        delete alerts;
         delete records;
         std::filesystem::remove_all(folder);
     }

@@ -55,6 +55,7 @@ commands=(
 modules=(dbus:python3-dbus dbusmock:python3-dbusmock pyftpdlib:python3-pyftpdlib Xlib:python3-xlib)
 files=(
   /usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1:libfaketime
+  /usr/lib/python3/dist-packages/dbusmock/templates/notification_daemon.py:python3-dbusmock
 )
 absent=()
 for entry in "${commands[@]}"; do

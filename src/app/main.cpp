@@ -12,6 +12,7 @@
 
 #include "core/clock.h"
 #include "core/qt/qt_log.h"
+#include "engine/allowance_alerts.h"
 #include "engine/connection_source_dbus.h"
 #include "engine/engine.h"
 #include "engine/main_state.h"
@@ -23,15 +24,19 @@
 #include "records/record_editor.h"
 #include "records/record_store.h"
 #include "records/records_window.h"
+#include "shell/autostart.h"
 #include "shell/command_line.h"
+#include "shell/desktop_notifications_dbus.h"
 #include "shell/exits.h"
 #include "shell/notification_tray.h"
 #include "shell/process_launcher_qt.h"
 #include "shell/qt/single_instance.h"
+#include "shell/tray_logic.h"
 #include "shell/update_addresses.h"
 #include "shell/update_check_qt.h"
 #include "shell/updater.h"
 #include "skins/qt/skin_setup.h"
+#include "skins/skin_folder.h"
 
 namespace {
 
@@ -93,6 +98,7 @@ int main(int argc, char** argv) {
     vq::ProcessLauncher launcher;
     // Writes that fail where no window can say so go to the "varlotte.store" logging category.
     vq::QtLog log;
+    vq::DBusNotifications desktopNotifications;
 
     // ---- Logic --------------------------------------------------------------------------------
     vq::MainState state;
@@ -131,6 +137,16 @@ int main(int argc, char** argv) {
     vq::PlanActions plans(state, records, dialogs, clock);
     vq::RecordEditor recordEditor(records, engine, dialogs, optionPath);
     engine.hooks().repsup = [&plans] { plans.repsup(); };
+    // After each change of the state: the allowance alerts, and the icon's picture for the state.
+    vq::AllowanceAlerts alerts(state, clock, desktopNotifications, optionPath);
+    engine.stateChanged.add([&] {
+        alerts.check();
+        tray.showState(
+            vq::trayState(state.comptage == "1", vq::allowanceUse(state), alerts.settings().firstPercent));
+    });
+    tray.setAutostart(
+        vq::autostartEntryPath(qgetenv("XDG_CONFIG_HOME").constData(), qgetenv("HOME").constData()),
+        QCoreApplication::applicationFilePath().toStdString());
 
     // ---- Windows ------------------------------------------------------------------------------
     vq::MainWindow mainWindow(engine, plans, records, dialogs, printer);
@@ -167,6 +183,11 @@ int main(int argc, char** argv) {
     });
 
     // ---- Start-up -----------------------------------------------------------------------------
+    // The skin's own pictures of the icon's states, when it has them: the folder lireskin reads.
+    const std::vector<std::string> skins =
+        vq::skinFolders(optionPath, dataFolder, programFolder.toStdString());
+    if (!skins.empty())
+        tray.setPictureFolder(skins.front());
     mainWindow.formLoad();
     // The notification icon; with it the window leaves the task list.
     tray.applyTaskListPolicy(&mainWindow);

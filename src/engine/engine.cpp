@@ -20,8 +20,7 @@ Engine::Engine(MainState& state, Deps deps, std::string dataFolder)
     : m_state(state), m_deps(deps), m_dataFolder(std::move(dataFolder)) {}
 
 void Engine::notify() {
-    if (stateChanged)
-        stateChanged();
+    stateChanged();
 }
 
 void Engine::formLoad() {

@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log.h"
+#include "core/listeners.h"
 #include "engine/connection_source.h"
 #include "engine/main_state.h"
 #include "engine/ports.h"
@@ -39,8 +40,9 @@ public:
 
     MainState& state() { return m_state; }
     Hooks& hooks() { return m_hooks; }
-    // Called whenever the engine changed the state, before any box it shows, so windows can redraw.
-    std::function<void()> stateChanged;
+    // Called whenever the engine changed the state, before any box it shows, so windows can redraw
+    // and the notification icon and the allowance alerts follow.
+    Listeners stateChanged;
 
     void formLoad();                            // start-up
     void timer2Tick();                          // the tick; never runs inside itself

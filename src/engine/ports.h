@@ -1,5 +1,6 @@
 #pragma once
-// Small ports the engine calls on the shell: the notification tip and the update check.
+// Small ports the engine calls on the shell: the notification tip, the update check and the
+// desktop's notifications.
 
 #include <string>
 
@@ -17,6 +18,13 @@ public:
     virtual ~UpdateCheck() = default;
     // Called when a counted connection opens and the installed version is not 0; must not block.
     virtual void connectionOpened(int installedVersion) = 0;
+};
+
+class DesktopNotifications {
+public:
+    virtual ~DesktopNotifications() = default;
+    // Shows a notification on the desktop; never blocks, and does nothing when the desktop shows none.
+    virtual void show(const std::string& summary, const std::string& body) = 0;
 };
 
 }  // namespace vq

@@ -151,7 +151,7 @@ MainWindow::MainWindow(Engine& engine, PlanActions& plans, RecordStore& records,
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     connect(m_timer1, &QTimer::timeout, this, &MainWindow::onTimer1);
 
-    m_engine.stateChanged = [this] { refresh(); };
+    m_engineListener = m_engine.stateChanged.add([this] { refresh(); });
     m_plans.stateChanged = [this] { refresh(); };
 
     applyView();
@@ -159,7 +159,7 @@ MainWindow::MainWindow(Engine& engine, PlanActions& plans, RecordStore& records,
 }
 
 MainWindow::~MainWindow() {
-    m_engine.stateChanged = nullptr;
+    m_engine.stateChanged.remove(m_engineListener);
     m_plans.stateChanged = nullptr;
 }
 
@@ -231,6 +231,7 @@ void MainWindow::buildCounters() {
     m_planBox->setInsertPolicy(QComboBox::NoInsert);
     // Longer names could not end a record that reads back whole.
     m_planBox->lineEdit()->setMaxLength(static_cast<int>(kMaxPlanNameChars));
+    m_planBox->lineEdit()->setPlaceholderText(QStringLiteral("Nom du forfait"));
     m_planBox->setGeometry(14, 70, 200, 24);
 
     m_connectionState = new QLabel(this);

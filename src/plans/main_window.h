@@ -112,6 +112,7 @@ private:
     std::function<QRegion(const QPixmap&)> m_shapeMaker;
     bool m_optionsView = false;
     bool m_refreshing = false;
+    Listeners::Id m_engineListener = 0;
 };
 
 }  // namespace vq

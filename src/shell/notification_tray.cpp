@@ -9,13 +9,18 @@
 #include <QImageReader>
 #include <QMenu>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QUrl>
+#include <optional>
+#include <string>
 
 #include "shell/about_window.h"
+#include "shell/autostart.h"
 #include "shell/exits.h"
 #include "shell/update_addresses.h"
+#include "skins/skin_folder.h"
 
 // The program's pictures live in a static library: register them before the first use.
 static void initIconResources() {
@@ -68,6 +73,71 @@ NotificationAreaKind probeNotificationArea() {
     return notificationAreaKind(onBus, hostRegistered);
 }
 
+// Each state's picture in a skin folder, as "<name>.png", ".gif" or ".bmp".
+const char* statePictureName(TrayState state) {
+    switch (state) {
+        case TrayState::NotConnected:
+            return "icone-deconnecte";
+        case TrayState::Counting:
+            return "icone-comptage";
+        case TrayState::NearlyUsed:
+            return "icone-presque";
+        case TrayState::Exceeded:
+            return "icone-depasse";
+    }
+    return "";
+}
+
+QPixmap skinPicture(const QString& folder, TrayState state) {
+    if (folder.isEmpty())
+        return {};
+    for (const char* extension : {"png", "gif", "bmp"}) {
+        const std::string name = std::string(statePictureName(state)) + "." + extension;
+        if (std::optional<std::string> path = findSkinFile(folder.toStdString(), name)) {
+            QImageReader reader(QString::fromStdString(*path), extension);
+            reader.setAutoDetectImageFormat(false);
+            const QImage image = reader.read();
+            if (!image.isNull())
+                return QPixmap::fromImage(image);
+        }
+    }
+    return {};
+}
+
+// The program's icon marked for `state`: grey when nothing is counted, a green, orange or red badge
+// in the lower right corner while a connection is counted.
+QPixmap markedIcon(TrayState state) {
+    QImage image = programIcon().pixmap(64, 64).toImage().convertToFormat(QImage::Format_ARGB32);
+    if (state == TrayState::NotConnected) {
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int grey = qGray(line[x]) / 2 + 64;  // paler, so it reads as "off"
+                line[x] = qRgba(grey, grey, grey, qAlpha(line[x]));
+            }
+        }
+        return QPixmap::fromImage(image);
+    }
+    const QColor badge = state == TrayState::Counting     ? QColor(40, 170, 60)
+                         : state == TrayState::NearlyUsed ? QColor(245, 150, 0)
+                                                          : QColor(215, 30, 30);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF dot(image.width() * 0.5, image.height() * 0.5, image.width() * 0.48, image.height() * 0.48);
+    painter.setPen(QPen(Qt::white, image.width() / 20.0));
+    painter.setBrush(badge);
+    painter.drawEllipse(dot);
+    if (state == TrayState::Exceeded) {
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(static_cast<int>(dot.height() * 0.8));
+        painter.setFont(font);
+        painter.drawText(dot, Qt::AlignCenter, QStringLiteral("!"));
+    }
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
 IconEvent toIconEvent(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
@@ -99,6 +169,10 @@ TrayMenu::TrayMenu(const MainState& state, Actions actions, QWidget* parent)
     m_menu->setDefaultAction(m_open);
     QAction* statistics = m_menu->addAction(QStringLiteral("Statistiques"));
     statistics->setObjectName(QStringLiteral("statistiques"));
+    m_autostart = m_menu->addAction(QStringLiteral("Lancer à l'ouverture de session"));
+    m_autostart->setObjectName(QStringLiteral("ouverturesession"));
+    m_autostart->setCheckable(true);
+    m_autostart->setEnabled(false);
     QAction* help = m_menu->addAction(QStringLiteral("Aide"));
     help->setObjectName(QStringLiteral("Aide"));
     QAction* about = m_menu->addAction(QStringLiteral("Concepteur"));
@@ -115,6 +189,12 @@ TrayMenu::TrayMenu(const MainState& state, Actions actions, QWidget* parent)
         if (m_actions.showStatistics) {
             m_actions.showStatistics();
         }
+    });
+    connect(m_autostart, &QAction::triggered, this, &TrayMenu::toggleAutostart);
+    // The entry may have been changed by the desktop's own settings since the menu was last open.
+    connect(m_menu, &QMenu::aboutToShow, this, [this] {
+        if (!m_autostartEntry.empty())
+            m_autostart->setChecked(autostartEnabled(m_autostartEntry));
     });
     connect(help, &QAction::triggered, this, &TrayMenu::openWebSite);
     connect(about, &QAction::triggered, this, &TrayMenu::openAboutBox);
@@ -163,6 +243,38 @@ void TrayMenu::reduce(QWidget* mainWindow) const {
 
 void TrayMenu::setTip(const std::string& tip) {
     m_icon->setToolTip(QString::fromStdString(tip));
+}
+
+void TrayMenu::showState(TrayState state) {
+    if (m_shownState.change(state))
+        m_icon->setIcon(stateIcon(state));
+}
+
+void TrayMenu::setPictureFolder(const std::string& folder) {
+    m_pictureFolder = QString::fromStdString(folder);
+}
+
+QIcon TrayMenu::stateIcon(TrayState state) const {
+    const QPixmap picture = skinPicture(m_pictureFolder, state);
+    return QIcon(picture.isNull() ? markedIcon(state) : picture);
+}
+
+void TrayMenu::setAutostart(const std::string& entryPath, const std::string& program) {
+    m_autostartEntry = entryPath;
+    m_program = program;
+    m_autostart->setEnabled(!entryPath.empty() && !program.empty());
+    m_autostart->setChecked(autostartEnabled(entryPath));
+}
+
+void TrayMenu::toggleAutostart(bool on) {
+    if (m_autostartEntry.empty())
+        return;
+    if (on)
+        enableAutostart(m_autostartEntry, m_program);
+    else
+        disableAutostart(m_autostartEntry);
+    // What the file says, whether or not the change could be made.
+    m_autostart->setChecked(autostartEnabled(m_autostartEntry));
 }
 
 void TrayMenu::onIconEvent(IconEvent event) {

@@ -1,11 +1,15 @@
 #pragma once
-// The notification icon and its menu window "Form4": the tip with the counters, a double-click (or the
-// activation of a D-Bus icon) that brings the main window back, and the pop-up menu (open, statistics,
-// help site, about box, quit). It also holds the program's exits, shared with the main window's quit buttons.
+// The notification icon and its menu window "Form4": the tip with the counters, a picture for the
+// counting state, a double-click (or the activation of a D-Bus icon) that brings the main window
+// back, and the pop-up menu (open, statistics, start at login, help site, about box, quit). It also holds the
+// program's exits, shared with the main window's quit buttons.
 
+#include <QIcon>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "engine/main_state.h"
 #include "engine/ports.h"
@@ -40,6 +44,13 @@ public:
     void reduce(QWidget* mainWindow) const;
 
     void setTip(const std::string& tip) override;
+    // Shows `state`; the picture is made again only when the state changed.
+    void showState(TrayState state);
+    // The skin folder whose state pictures the icon shows (when it has them).
+    void setPictureFolder(const std::string& folder);
+    // The autostart entry the "Lancer à l'ouverture de session" entry writes or removes, and the
+    // program it starts; the entry is disabled until they are known.
+    void setAutostart(const std::string& entryPath, const std::string& program);
     void openAboutBox();
     // Stores the exit state, removes the icon and ends the program.
     void quit();
@@ -51,6 +62,8 @@ public:
 private:
     void onIconEvent(IconEvent event);
     void openWebSite();
+    void toggleAutostart(bool on);
+    QIcon stateIcon(TrayState state) const;
 
     const MainState& m_state;
     Actions m_actions;
@@ -58,6 +71,11 @@ private:
     QSystemTrayIcon* m_icon = nullptr;
     QMenu* m_menu = nullptr;
     QAction* m_open = nullptr;
+    QAction* m_autostart = nullptr;
+    std::string m_autostartEntry;
+    std::string m_program;
+    QString m_pictureFolder;
+    TrayIconState m_shownState;
     QPointer<AboutBox> m_about;
 };
 

@@ -41,4 +41,23 @@ bool listedInTaskList(bool trayAvailable) {
     return !trayAvailable;
 }
 
+TrayState trayState(bool counting, const std::optional<AllowanceUse>& use, int nearlyPercent) {
+    if (!counting)
+        return TrayState::NotConnected;
+    if (!use)
+        return TrayState::Counting;
+    if (use->usedSeconds >= use->allowanceSeconds)
+        return TrayState::Exceeded;
+    if (use->usedSeconds * 100 >= use->allowanceSeconds * nearlyPercent)
+        return TrayState::NearlyUsed;
+    return TrayState::Counting;
+}
+
+bool TrayIconState::change(TrayState state) {
+    if (m_shown == state)
+        return false;
+    m_shown = state;
+    return true;
+}
+
 }  // namespace vq

@@ -1,6 +1,10 @@
 #pragma once
-// What the notification icon does with the desktop's notifications, and how the program stays
-// reachable when the desktop has no notification area.
+// What the notification icon does with the desktop's notifications, what state it shows, and how
+// the program stays reachable when the desktop has no notification area.
+
+#include <optional>
+
+#include "engine/allowance_alerts.h"
 
 namespace vq {
 
@@ -38,5 +42,20 @@ private:
 enum class ReduceAction { Hide, Minimize };
 ReduceAction reduceAction(bool trayAvailable);
 bool listedInTaskList(bool trayAvailable);
+
+// What the icon shows: nothing counted, or a connection counted with the allowance fine, nearly used
+// (at or above the first alert threshold) or used up. A plan without allowance is never short of it.
+enum class TrayState { NotConnected, Counting, NearlyUsed, Exceeded };
+TrayState trayState(bool counting, const std::optional<AllowanceUse>& use, int nearlyPercent);
+
+// The state the icon shows, so that its picture is made again only when the state changes.
+class TrayIconState {
+public:
+    // True when `state` differs from the one shown (always the first time); it is shown from then on.
+    bool change(TrayState state);
+
+private:
+    std::optional<TrayState> m_shown;
+};
 
 }  // namespace vq

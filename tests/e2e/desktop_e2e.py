@@ -1,19 +1,23 @@
 #!/usr/bin/python3
-"""The program's windows on a desktop: usage desktop_e2e.py <program> status_notifier|no_area
+"""The program's windows on a desktop: usage desktop_e2e.py <program> status_notifier|no_area|notifications
 
   status_notifier  a notification area of the D-Bus kind: a click on the icon brings back the main
                    window that "Réduire" or the window manager put away; the about box and the skin
                    chooser closed by the window manager bring the main window back;
   no_area          no notification area: the skin chooser closed by the window manager brings the main
-                   window back, and the main window closed by it stays on screen; the program runs on.
+                   window back, and the main window closed by it stays on screen; the program runs on;
+  notifications    a desktop notification service: the month's pace, then 80 % and, after a restart,
+                   100 % of a one-hour allowance are each notified once, nothing below 80 %.
 """
 
 import os
+import re
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import ABOUT_AT, ABOUT_WIDTH, CHOOSER_WIDTH, REDUCE_AT, SKIN_AT, Failure, Session, wait_for  # noqa: E402
+from harness import (ABOUT_AT, ABOUT_WIDTH, CHOOSER_WIDTH, REDUCE_AT, SKIN_AT, Failure, Session,  # noqa: E402
+                     clock_at, seconds, wait_for)
 
 
 MAISON = {
@@ -61,8 +65,62 @@ def scenario_no_area(s, pid, wid):
     s.running()
 
 
+# 2026-03-15 12:00:00 UTC: 14.5 days of the plan's 31-day billing month have gone.
+MARCH_15_NOON = 1773576000
+ONE_HOUR = {
+    "Typeconex": {"Forfait": "Maison", "Version": "0"},
+    "Forfaits": {"Maison": "/1/0/0/0/0/01/00:00:00/00:00:00"},
+    "Dernc Maison": {"temps": "00:47:50", "avf": "00:12:10", "prix": "0", "forfaitdep": "2"},
+}
+
+
+def counted_total(s, at_least):
+    wait_for(f"a month total of {at_least} in tempo.ini",
+             lambda: s.tempo().get("ouinon") == "2" and seconds(s.tempo().get("tempstotal", "0:0:0")) >= at_least)
+
+
+def scenario_notifications(s, pid, wid):
+    # 00:47:50 in 14.5 days leads to 01:42 by the month's end: said at the start, before any counting.
+    got = wait_for("the month's pace to be notified", s.notifications)
+    if len(got) != 1 or got[0][0] != "Forfait Maison : dépassement prévu" or not re.fullmatch(
+            r"Au rythme actuel, le temps du mois atteindra 01:42:1\d le 31/03/2026, pour un forfait de 1 h\.",
+            got[0][1]):
+        raise Failure(f"expected the month's pace alone at the start, got {got}")
+    s.connect(name="Box")
+    counted_total(s, seconds("00:47:56"))
+    if len(s.notifications()) != 1:
+        raise Failure(f"notified below 80 %: {s.notifications()}")
+    got = wait_for("80 % to be notified", lambda: len(s.notifications()) >= 2 and s.notifications())
+    if got[1] != ("Forfait Maison : 80 % utilisés", "Temps utilisé : 00:48:00 sur 1 h, temps restant : 00:12:00."):
+        raise Failure(f"unexpected 80 % notification: {got[1]}")
+
+    # The connection ends and is stored; the next run starts ten seconds short of the allowance.
+    s.disconnect()
+    wait_for("the connection to be stored", lambda: s.tempo().get("ouinon") == "1"
+             and s.option().get("dernc maison", {}).get("temps") != "00:47:50")
+    s.kill()
+    path = os.path.join(s.folder, "option.ini")
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    text = re.sub(r"(?m)^temps=.*$", "temps=00:59:50", re.sub(r"(?m)^avf=.*$", "avf=00:00:10", text))
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
+    s.launch(clock_at(MARCH_15_NOON))
+    s.connect(name="Box")
+    got = wait_for("100 % to be notified", lambda: len(s.notifications()) >= 3 and s.notifications())
+    if got[2] != ("Forfait Maison : 100 % utilisés", "Temps utilisé : 01:00:00 sur 1 h, temps restant : 00:00:00."):
+        raise Failure(f"unexpected notifications after the restart: {got[2:]}")
+    counted_total(s, seconds("01:00:03"))
+    if len(s.notifications()) != 3:
+        raise Failure(f"notified more than once: {s.notifications()}")
+    sent = s.option().get("notifications", {}).get("2026-03-01 maison")
+    if sent != "seuil1 seuil2 projection":
+        raise Failure(f"unexpected record of the notifications sent: {sent}")
+
+
 def main():
-    scenarios = {"status_notifier": scenario_status_notifier, "no_area": scenario_no_area}
+    scenarios = {"status_notifier": scenario_status_notifier, "no_area": scenario_no_area,
+                 "notifications": scenario_notifications}
     if len(sys.argv) != 3 or sys.argv[2] not in scenarios:
         print(__doc__)
         return 2
@@ -71,8 +129,13 @@ def main():
         session = Session(sys.argv[1])
         if sys.argv[2] == "status_notifier":
             session.status_notifier_watcher()
-        session.write_option(MAISON)
-        pid = session.launch()
+        if sys.argv[2] == "notifications":
+            session.notification_service()
+            session.write_option(ONE_HOUR)
+            pid = session.launch(clock_at(MARCH_15_NOON))
+        else:
+            session.write_option(MAISON)
+            pid = session.launch()
         wid = session.window(pid)
         time.sleep(1.0)  # the window and the icon settle before the first click
         scenarios[sys.argv[2]](session, pid, wid)

@@ -12,6 +12,8 @@ import uuid
 
 
 WATCHER = "org.kde.StatusNotifierWatcher"
+NOTIFICATIONS = "org.freedesktop.Notifications"
+FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 # Centres of the main window's buttons in the built-in look (400 pixels wide, 26-pixel buttons on the
 # row 114 pixels from the top): "Changer de skin", "A propos...", and "Réduire" left of the quit button.
 SKIN_AT, ABOUT_AT, REDUCE_AT = (142 + 13, 127), (174 + 13, 127), (400 - 14 - 2 * 26 - 6 + 13, 127)
@@ -68,6 +70,13 @@ def write_ini(path, sections):
             f.write(f"[{name}]\n")
             for k, v in keys.items():
                 f.write(f"{k}={v}\n")
+
+
+def clock_at(epoch):
+    """The environment that starts the program's date and time at `epoch` (UTC) and lets them run;
+    its timers keep the real pace."""
+    return {"LD_PRELOAD": FAKETIME_LIB, "FAKETIME": f"{epoch - int(time.time()):+d}",
+            "DONT_FAKE_MONOTONIC": "1", "TZ": "UTC"}
 
 
 def seconds(duration):
@@ -227,6 +236,23 @@ class Session:
         self.session_bus.get_object(name, path).Activate(dbus.Int32(0), dbus.Int32(0),
                                                           dbus_interface="org.kde.StatusNotifierItem")
 
+    def notification_service(self):
+        """The desktop's notification service on the session bus; notifications() reads back what the
+        program sent to it."""
+        import dbus
+
+        p = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--session", "--template", "notification_daemon"],
+                             env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(p)
+        self.session_bus = dbus.bus.BusConnection(self.session_address)
+        wait_for("the notification service", lambda: self.session_bus.name_has_owner(NOTIFICATIONS))
+        self.notifier = dbus.Interface(self.session_bus.get_object(NOTIFICATIONS, "/org/freedesktop/Notifications"),
+                                       "org.freedesktop.DBus.Mock")
+
+    def notifications(self):
+        """(summary, body) of each notification received so far, in order."""
+        return [(str(args[3]), str(args[4])) for _, args in self.notifier.GetMethodCalls("Notify")]
+
     def x(self, *args):
         return subprocess.run(list(args), env=self.env, capture_output=True, text=True, timeout=10).stdout
 
@@ -271,13 +297,13 @@ class Session:
     def write_option(self, sections):
         write_ini(os.path.join(self.folder, "option.ini"), sections)
 
-    def launch(self):
+    def launch(self, env=None):
         if self.program and self.program.poll() is None:
             raise Failure("the program is already running")
         # Start-up writes today's date near its end; remove the old one to see it come.
         self._forget_start_date()
         self.log = open(os.path.join(self.tmp, "program.log"), "ab")
-        self.program = subprocess.Popen([self.binary], cwd=self.tmp, env=self.env, stdout=self.log,
+        self.program = subprocess.Popen([self.binary], cwd=self.tmp, env={**self.env, **(env or {})}, stdout=self.log,
                                         stderr=subprocess.STDOUT)
         wait_for("the start-up (today's date in option.ini)",
                  lambda: self.option().get("typeconex", {}).get("date")

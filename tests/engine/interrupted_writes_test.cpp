@@ -104,7 +104,7 @@ TEST_F(InterruptedWritesTest, RecordEditsReachTheFileTogetherWithTheirTotals) {
 
     // Each time the windows are told to redraw, the file is what a kill at that instant leaves.
     std::vector<std::string> instants;
-    engine.stateChanged = [&] { instants.push_back(readFile(option)); };
+    engine.stateChanged.add([&] { instants.push_back(readFile(option)); });
     RecordsRows rows;
     editor.openAddRow(rows, clock);
     rows.addDuration = "00:30:00";

@@ -105,7 +105,7 @@ TEST_F(StartUpTest, PlanBoxReloadsOnlyWhenItsTextChanges) {
     // The record editor's side of the main window.
     MainWindowPort& port = engine;
     int redraws = 0;
-    engine.stateChanged = [&] { ++redraws; };
+    engine.stateChanged.add([&] { ++redraws; });
     port.selectPlan("B");
     EXPECT_EQ(port.planName(), "B");
     EXPECT_EQ(port.allowanceHours(), "10");

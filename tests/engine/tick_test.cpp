@@ -214,7 +214,7 @@ TEST_F(TickTest, CountingGoesOnWhileTheWarningIsOpen) {
     records.load();
     nested.formLoad();
     int redraws = 0;
-    nested.stateChanged = [&] { ++redraws; };
+    nested.stateChanged.add([&] { ++redraws; });
     auto second = [&] {
         clock.advance(1);
         nested.timer2Tick();

@@ -47,5 +47,23 @@ TEST(TrayPolicy, WithoutNotificationAreaTheWindowStaysReachable) {
     EXPECT_TRUE(listedInTaskList(false));
 }
 
+TEST(TrayState, FollowsTheCountingAndTheAllowanceAndChangesTheIconOnlyWhenItChanges) {
+    const AllowanceUse nearly{28800, 36000};  // 80 % of 10 h
+    EXPECT_EQ(trayState(false, nearly, 80), TrayState::NotConnected);
+    EXPECT_EQ(trayState(true, std::nullopt, 80), TrayState::Counting);  // no allowance
+    EXPECT_EQ(trayState(true, AllowanceUse{28799, 36000}, 80), TrayState::Counting);
+    EXPECT_EQ(trayState(true, nearly, 80), TrayState::NearlyUsed);
+    EXPECT_EQ(trayState(true, nearly, 90), TrayState::Counting);
+    EXPECT_EQ(trayState(true, AllowanceUse{36000, 36000}, 80), TrayState::Exceeded);
+
+    TrayIconState icon;
+    EXPECT_TRUE(icon.change(TrayState::NotConnected));  // the first state is always drawn
+    EXPECT_FALSE(icon.change(TrayState::NotConnected));
+    EXPECT_TRUE(icon.change(TrayState::Counting));
+    EXPECT_FALSE(icon.change(TrayState::Counting));
+    EXPECT_TRUE(icon.change(TrayState::Exceeded));
+    EXPECT_TRUE(icon.change(TrayState::NotConnected));
+}
+
 }  // namespace
 }  // namespace vq

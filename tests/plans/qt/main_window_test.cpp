@@ -165,6 +165,8 @@ TEST_F(MainWindowTest, ControlsButtonsAndTheTwoViews) {
 TEST_F(MainWindowTest, TypedPlanIsSavedAndShown) {
     auto* planBox = child<QComboBox>("connect");
     planBox->lineEdit()->clear();
+    // Emptied, the plan box says what to type in it.
+    EXPECT_EQ(planBox->lineEdit()->placeholderText(), "Nom du forfait");
     QTest::keyClicks(planBox->lineEdit(), "Soir");
     EXPECT_EQ(state.planName, "Soir");
     auto* hours = child<QLineEdit>("Temps2");

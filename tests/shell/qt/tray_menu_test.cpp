@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -59,12 +61,50 @@ TEST_F(TrayMenuTest, MenuOffersItsEntriesWithOpenAsBoldDefault) {
         captions << a->text();
         names << a->objectName();
     }
-    EXPECT_EQ(captions, (QStringList{"Ouvrir", "Statistiques", "Aide", "Concepteur", "Quitter"}));
-    EXPECT_EQ(names, (QStringList{"ouvrir", "statistiques", "Aide", "concepteur", "Quitter"}));
+    EXPECT_EQ(captions, (QStringList{"Ouvrir", "Statistiques", "Lancer à l'ouverture de session", "Aide",
+                                     "Concepteur", "Quitter"}));
+    EXPECT_EQ(names,
+              (QStringList{"ouvrir", "statistiques", "ouverturesession", "Aide", "concepteur", "Quitter"}));
     EXPECT_EQ(tray->menu()->defaultAction(), entry("ouvrir"));
     EXPECT_TRUE(entry("ouvrir")->font().bold());
     EXPECT_FALSE(entry("Aide")->font().bold());
     EXPECT_FALSE(tray->isVisible());
+}
+
+TEST_F(TrayMenuTest, StartAtLoginEntryWritesAndRemovesTheAutostartEntry) {
+    QAction* autostart = entry("ouverturesession");
+    EXPECT_FALSE(autostart->isEnabled());  // until the program knows where the entry goes
+    const std::string file = dir.file("config/autostart/varlotte-qyr.desktop");
+    tray->setAutostart(file, "/opt/Mes programmes/Varlotte");
+    ASSERT_TRUE(autostart->isEnabled() && autostart->isCheckable());
+    EXPECT_FALSE(autostart->isChecked());
+    autostart->trigger();
+    EXPECT_TRUE(autostart->isChecked());
+    EXPECT_NE(test::readFile(file).find("Exec=\"/opt/Mes programmes/Varlotte\"\n"), std::string::npos);
+    autostart->trigger();
+    EXPECT_FALSE(autostart->isChecked());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+}
+
+TEST_F(TrayMenuTest, IconPictureFollowsTheStateFromTheSkinFolderOrDrawn) {
+    tray->showState(TrayState::Counting);
+    const qint64 counting = tray->icon()->icon().cacheKey();
+    tray->showState(TrayState::Counting);
+    EXPECT_EQ(tray->icon()->icon().cacheKey(), counting);  // not made again
+    tray->showState(TrayState::Exceeded);
+    const QImage drawn = tray->icon()->icon().pixmap(64, 64).toImage();
+    EXPECT_EQ(drawn.pixelColor(40, 47).red(), 215);  // the red badge in the lower right corner
+
+    // A skin's picture is shown for its state; a broken one leaves the drawn picture.
+    QImage blue(16, 16, QImage::Format_RGB32);
+    blue.fill(QColor(0, 0, 255));
+    ASSERT_TRUE(blue.save(QString::fromStdString(dir.file("Icone-Comptage.PNG")), "png"));
+    test::writeFile(dir.file("icone-presque.png"), "not a picture");
+    tray->setPictureFolder(dir.path());
+    tray->showState(TrayState::Counting);
+    EXPECT_EQ(tray->icon()->icon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(0, 0, 255));
+    tray->showState(TrayState::NearlyUsed);
+    EXPECT_EQ(tray->icon()->icon().pixmap(64, 64).toImage().pixelColor(40, 47).green(), 150);
 }
 
 TEST_F(TrayMenuTest, TipFollowsTheEngineAndHelpOpensTheWebSite) {
