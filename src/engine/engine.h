@@ -9,8 +9,8 @@
 
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "core/log.h"
 #include "core/listeners.h"
+#include "core/log.h"
 #include "engine/connection_source.h"
 #include "engine/main_state.h"
 #include "engine/ports.h"

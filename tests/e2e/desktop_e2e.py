@@ -4,15 +4,19 @@
   status_notifier  a notification area of the D-Bus kind: a click on the icon brings back the main
                    window that "Réduire" or the window manager put away; the about box and the skin
                    chooser closed by the window manager bring the main window back;
-  no_area          no notification area: the skin chooser closed by the window manager brings the main
-                   window back, and the main window closed by it stays on screen; the program runs on;
+  no_area          no notification area and no notification service: the skin chooser closed by the
+                   window manager brings the main window back, and the main window closed by it stays
+                   on screen; the month's pace is noted as said but no notification is sent; the
+                   program runs on;
   notifications    a desktop notification service: the month's pace, then 80 % and, after a restart,
                    100 % of a one-hour allowance are each notified once, nothing below 80 %.
 """
 
 import os
 import re
+import subprocess
 import sys
+import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -55,7 +59,41 @@ def scenario_status_notifier(s, pid, wid):
     shown_again(s, wid, "a click on the icon")
 
 
-def scenario_no_area(s, pid, wid):
+class SessionCalls:
+    """The method calls seen on the session bus: (member, its first string argument or "")."""
+
+    def __init__(self, address):
+        self.calls = []
+        self.proc = subprocess.Popen(["dbus-monitor", "--address", address, "type='method_call'"],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        threading.Thread(target=self._read, daemon=True).start()
+        # The monitor is in place once it reports the bus's signals about its own name.
+        wait_for("dbus-monitor", lambda: self.calls)
+
+    def _read(self):
+        member = None
+        for line in self.proc.stdout:
+            found = re.search(r"member=(\w+)", line)
+            if not line.startswith(" ") and found:
+                member = found.group(1)
+                self.calls.append((member, ""))
+            elif member and line.lstrip().startswith('string "') and self.calls[-1] == (member, ""):
+                self.calls[-1] = (member, line.strip()[len('string "'):-1])
+
+    def asked_for(self, name):
+        return ("NameHasOwner", name) in self.calls
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=10)
+
+
+def scenario_no_area(s, pid, wid, calls):
+    # The month's pace is due at the start: the program asks whether a notification service runs, and
+    # notes the alert as said.
+    wait_for("the month's pace to be noted", lambda: s.option().get("notifications", {}).get("2026-03-01 maison")
+             == "projection")
+    wait_for("the program to ask for the notification service", lambda: calls.asked_for("org.freedesktop.Notifications"))
     closed_by_window_manager(s, pid, wid, SKIN_AT, CHOOSER_WIDTH)
     # Without an icon to come back from, the main window closed by the window manager stays on screen.
     s.close_window(wid)
@@ -63,6 +101,8 @@ def scenario_no_area(s, pid, wid):
     if not s.viewable(wid):
         raise Failure("the closed main window left the screen with no icon to bring it back")
     s.running()
+    if any(member == "Notify" for member, _ in calls.calls):
+        raise Failure("a notification was sent to a desktop without a notification service")
 
 
 # 2026-03-15 12:00:00 UTC: 14.5 days of the plan's 31-day billing month have gone.
@@ -129,8 +169,13 @@ def main():
         session = Session(sys.argv[1])
         if sys.argv[2] == "status_notifier":
             session.status_notifier_watcher()
+        calls = None
         if sys.argv[2] == "notifications":
             session.notification_service()
+            session.write_option(ONE_HOUR)
+            pid = session.launch(clock_at(MARCH_15_NOON))
+        elif sys.argv[2] == "no_area":
+            calls = SessionCalls(session.session_address)
             session.write_option(ONE_HOUR)
             pid = session.launch(clock_at(MARCH_15_NOON))
         else:
@@ -138,7 +183,11 @@ def main():
             pid = session.launch()
         wid = session.window(pid)
         time.sleep(1.0)  # the window and the icon settle before the first click
-        scenarios[sys.argv[2]](session, pid, wid)
+        if calls is not None:
+            scenarios[sys.argv[2]](session, pid, wid, calls)
+            calls.stop()
+        else:
+            scenarios[sys.argv[2]](session, pid, wid)
         print(f"PASS {sys.argv[2]}")
         return 0
     except Failure as e:
