@@ -1,6 +1,6 @@
-# File names that mark Qt windows and adapters; everything else in a src/ folder is
-# standard C++ logic. Files ending in _win.cpp are the Windows adapters.
-set(VQ_UI_FILE_REGEX "(_window|_qt|_dbus|_widget|_dialog|_tray|_printer|_transfer)\\.cpp$|/qt/[^/]*\\.cpp$")
+# Every Qt window and adapter of a subsystem lives in its qt/ folder; everything else in a src/
+# folder is standard C++ logic. Files ending in _win.cpp are the Windows adapters.
+set(VQ_UI_FILE_REGEX "/qt/")
 set_property(GLOBAL PROPERTY VQ_UI_SOURCES "")
 
 # vq_logic_library(<name> [DEPS libs...]): one static library from the logic files of the

@@ -11,10 +11,10 @@ target_link_libraries(vq_ui PUBLIC vq_engine vq_plans vq_records vq_skins vq_she
 # relative to the executable, so that a package installed under another prefix finds it too).
 set(VQ_MODULE_DIR ${CMAKE_INSTALL_LIBDIR}/varlotte-qyr)
 file(RELATIVE_PATH vq_module_dir_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/varlotte-qyr)
-add_library(vq_print_impl STATIC ${CMAKE_SOURCE_DIR}/src/plans/print/report_printer.cpp)
+add_library(vq_print_impl STATIC ${CMAKE_SOURCE_DIR}/src/plans/qt/print/report_printer.cpp)
 set_target_properties(vq_print_impl PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_link_libraries(vq_print_impl PUBLIC vq_common Qt6::PrintSupport)
-add_library(vq_print MODULE ${CMAKE_SOURCE_DIR}/src/plans/print/print_module.cpp)
+add_library(vq_print MODULE ${CMAKE_SOURCE_DIR}/src/plans/qt/print/print_module.cpp)
 target_link_libraries(vq_print PRIVATE vq_print_impl)
 set_target_properties(vq_print PROPERTIES PREFIX "" OUTPUT_NAME varlotte-print
                                           LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -11,31 +11,33 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/qt/message_box_dialogs.h"
 #include "core/qt/qt_log.h"
 #include "engine/allowance_alerts.h"
-#include "engine/connection_source_dbus.h"
 #include "engine/engine.h"
-#include "engine/main_state.h"
-#include "plans/main_window.h"
+#include "engine/qt/connection_source_dbus.h"
+#include "plans/main_state.h"
 #include "plans/plan_actions.h"
-#include "plans/qt/message_box_dialogs.h"
+#include "plans/qt/main_window.h"
 #include "plans/qt/on_demand_printer.h"
 #include "plans/qt/statistics_window.h"
+#include "records/qt/records_window.h"
 #include "records/record_editor.h"
 #include "records/record_store.h"
-#include "records/records_window.h"
 #include "shell/autostart.h"
 #include "shell/command_line.h"
-#include "shell/desktop_notifications_dbus.h"
 #include "shell/exits.h"
-#include "shell/notification_tray.h"
-#include "shell/process_launcher_qt.h"
+#include "shell/qt/desktop_notifications_dbus.h"
+#include "shell/qt/notification_tray.h"
+#include "shell/qt/process_launcher_qt.h"
 #include "shell/qt/single_instance.h"
+#include "shell/qt/update_check_qt.h"
 #include "shell/tray_logic.h"
 #include "shell/update_addresses.h"
-#include "shell/update_check_qt.h"
 #include "shell/updater.h"
-#include "skins/qt/skin_setup.h"
+#include "skins/qt/face.h"
+#include "skins/qt/skin_chooser.h"
+#include "skins/qt/skin_loader.h"
 #include "skins/skin_folder.h"
 
 namespace {
@@ -173,9 +175,33 @@ int main(int argc, char** argv) {
                      [&] { tray.reduce(&mainWindow); });
     // Both quit buttons and the menu's "Quitter": exit state, icon removed, program ended.
     QObject::connect(&mainWindow, &vq::MainWindow::quitRequested, &tray, [&tray] { tray.quit(); });
-    // Skins: lireskin runs inside the start-up; "Changer de skin" opens the skin chooser.
-    vq::installSkins(engine, mainWindow, recordsWindow, dialogs, launcher, vq::endProgramNow,
-                     vq::SkinPlaces{optionPath, dataFolder, programFolder.toStdString()});
+    // Skins: lireskin runs inside the start-up; the records window, created hidden, takes its face
+    // when it is first shown; "Changer de skin" opens the skin chooser.
+    const vq::SkinPlaces skinPlaces{optionPath, dataFolder, programFolder.toStdString()};
+    vq::applyRecordsFaceOnFirstShow(&recordsWindow, skinPlaces);
+    engine.hooks().lireskin = [&mainWindow, &recordsWindow, skinPlaces] {
+        vq::lireskin(
+            &mainWindow, [&recordsWindow]() -> QWidget* { return &recordsWindow; }, skinPlaces,
+            [&mainWindow](const vq::MainFaces& faces) {
+                mainWindow.setShapeMaker([](const QPixmap& face) { return vq::faceRegion(face.toImage()); });
+                mainWindow.setFaces(faces.compact, faces.options);
+            });
+    };
+    QObject::connect(&mainWindow, &vq::MainWindow::skinRequested, &mainWindow, [&] {
+        mainWindow.hide();
+        auto* chooser = new vq::SkinChooser(vq::SkinChooser::Deps{
+            optionPath,
+            programFolder.toStdString(),
+            QCoreApplication::applicationFilePath().toStdString(),
+            dialogs,
+            launcher,
+            // A new instance is running with the new skin: this one ends at once, without the steps
+            // of a normal exit.
+            vq::endProgramNow,
+            [&mainWindow] { mainWindow.show(); },
+        });
+        chooser->show();
+    });
     // "A propos..." puts the main window away and opens the about box, whose "Q" brings it back.
     QObject::connect(&mainWindow, &vq::MainWindow::aboutRequested, &tray, [&] {
         tray.reduce(&mainWindow);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/clock.h"
-#include "engine/main_state.h"
 #include "engine/ports.h"
+#include "plans/main_state.h"
 #include "plans/month_projection.h"
 
 namespace vq {

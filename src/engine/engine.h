@@ -12,8 +12,8 @@
 #include "core/listeners.h"
 #include "core/log.h"
 #include "engine/connection_source.h"
-#include "engine/main_state.h"
 #include "engine/ports.h"
+#include "plans/main_state.h"
 #include "records/main_window_port.h"
 #include "records/record_store.h"
 

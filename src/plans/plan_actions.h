@@ -7,7 +7,7 @@
 
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "engine/main_state.h"
+#include "plans/main_state.h"
 #include "records/record_store.h"
 
 namespace vq {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/main_state.h"
+#include "plans/main_state.h"
 
 namespace vq {
 

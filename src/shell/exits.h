@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/main_state.h"
+#include "plans/main_state.h"
 
 namespace vq {
 

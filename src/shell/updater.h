@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/launcher.h"
-#include "engine/main_state.h"
+#include "plans/main_state.h"
 #include "shell/transfer.h"
 
 namespace vq {

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "core/clock.h"
-#include "engine/main_state.h"
+#include "plans/main_state.h"
 #include "plans/month_projection.h"
 #include "records/record_store.h"
 

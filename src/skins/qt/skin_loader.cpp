@@ -1,5 +1,6 @@
 #include "skins/qt/skin_loader.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -7,6 +8,7 @@
 #include <QScreen>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "skins/qt/face.h"
 #include "skins/qt/picture_button.h"
@@ -175,7 +177,34 @@ void setButtonPicture(QWidget* window, const char* name, const QPixmap& picture)
     }
 }
 
+// Waits for the window's first show and then gives it its face.
+class FaceOnFirstShow final : public QObject {
+public:
+    FaceOnFirstShow(QWidget* window, SkinPlaces places)
+        : QObject(window), m_window(window), m_places(std::move(places)) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_window && event->type() == QEvent::Show) {
+            m_window->removeEventFilter(this);
+            applyRecordsFace(m_window, m_places);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    SkinPlaces m_places;
+};
+
 }  // namespace
+
+void applyRecordsFaceOnFirstShow(QWidget* recordsWindow, const SkinPlaces& places) {
+    new FaceOnFirstShow(recordsWindow, places);
+}
 
 double twipsPerPixel(const QWidget* window) {
     const QScreen* screen = window ? window->screen() : nullptr;

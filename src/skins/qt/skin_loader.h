@@ -36,6 +36,10 @@ MainFaces lireskin(QWidget* mainWindow, const std::function<QWidget*()>& records
 // The records window's face, size and outline (its set-up calls this before filling its list).
 void applyRecordsFace(QWidget* recordsWindow, const SkinPlaces& places);
 
+// Gives the records window its face the first time it is shown, before it is mapped: its picture is
+// the largest of a skin (a megabyte once decoded) and most runs never open that window.
+void applyRecordsFaceOnFirstShow(QWidget* recordsWindow, const SkinPlaces& places);
+
 // Twips per pixel on the screen showing `window` (15 at 96 dots per inch).
 double twipsPerPixel(const QWidget* window);
 

@@ -1,5 +1,5 @@
 // The NetworkManager source against python-dbusmock's NetworkManager on a private system bus.
-#include "engine/connection_source_dbus.h"
+#include "engine/qt/connection_source_dbus.h"
 
 #include <gtest/gtest.h>
 

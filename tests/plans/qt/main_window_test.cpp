@@ -1,4 +1,4 @@
-#include "plans/main_window.h"
+#include "plans/qt/main_window.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
@@ -9,8 +9,8 @@
 #include <QTest>
 
 #include "core/ini_store.h"
-#include "plans/print/report_printer.h"
 #include "plans/qt/on_demand_printer.h"
+#include "plans/qt/print/report_printer.h"
 #include "skins/qt/picture_button.h"
 #include "support/fakes.h"
 #include "support/port_fakes.h"

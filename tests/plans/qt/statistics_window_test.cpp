@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "core/ini_store.h"
-#include "shell/notification_tray.h"
+#include "shell/qt/notification_tray.h"
 #include "support/engine_fixture.h"
 
 namespace vq {

@@ -1,4 +1,4 @@
-#include "records/records_window.h"
+#include "records/qt/records_window.h"
 
 #include <gtest/gtest.h>
 

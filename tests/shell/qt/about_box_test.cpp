@@ -1,4 +1,4 @@
-#include "shell/about_window.h"
+#include "shell/qt/about_window.h"
 
 #include <gtest/gtest.h>
 

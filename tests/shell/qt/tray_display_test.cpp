@@ -13,7 +13,7 @@
 #include <QThread>
 #include <QWidget>
 
-#include "shell/notification_tray.h"
+#include "shell/qt/notification_tray.h"
 #include "support/fakes.h"
 
 namespace vq {

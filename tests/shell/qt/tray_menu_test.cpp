@@ -1,4 +1,4 @@
-#include "shell/notification_tray.h"
+#include "shell/qt/notification_tray.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <QUrl>
 
 #include "core/ini_store.h"
-#include "shell/about_window.h"
+#include "shell/qt/about_window.h"
 #include "support/fakes.h"
 
 namespace vq {

@@ -1,4 +1,4 @@
-#include "shell/desktop_notifications_dbus.h"
+#include "shell/qt/desktop_notifications_dbus.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "shell/update_helper_qt.h"
+#include "shell/qt/update_helper_qt.h"
 
 #include <QStringList>
 

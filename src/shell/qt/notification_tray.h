@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/main_state.h"
 #include "engine/ports.h"
+#include "plans/main_state.h"
 #include "shell/tray_logic.h"
 
 class QAction;

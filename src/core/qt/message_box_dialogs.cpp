@@ -1,4 +1,4 @@
-#include "plans/qt/message_box_dialogs.h"
+#include "core/qt/message_box_dialogs.h"
 
 #include <QDir>
 #include <QFileDialog>

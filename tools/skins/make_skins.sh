@@ -3,10 +3,10 @@
 # into BMP and the button pictures into GIF with ImageMagick.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../../.." && pwd)"
+root="$(cd "$here/../.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-g++ -std=c++20 -O1 -fPIC "$here/draw_skins_qt.cpp" -o "$work/draw_skins" $(pkg-config --cflags --libs Qt6Gui)
+g++ -std=c++20 -O1 -fPIC -I "$root/src" "$here/draw_skins_qt.cpp" "$root/src/skins/qt/glyphs.cpp" -o "$work/draw_skins" $(pkg-config --cflags --libs Qt6Gui)
 "$work/draw_skins" "$work/out"
 for skin in "$work/out"/*; do
     name="$(basename "$skin")"

@@ -1,4 +1,4 @@
-#include "shell/process_launcher_qt.h"
+#include "shell/qt/process_launcher_qt.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -7,8 +7,8 @@
 
 #include "core/dialogs.h"
 #include "core/launcher.h"
-#include "engine/main_state.h"
-#include "shell/update_helper_qt.h"
+#include "plans/main_state.h"
+#include "shell/qt/update_helper_qt.h"
 #include "shell/updater.h"
 
 class QLabel;

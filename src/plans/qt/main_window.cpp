@@ -1,4 +1,4 @@
-#include "plans/main_window.h"
+#include "plans/qt/main_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -11,13 +11,14 @@
 #include <QProgressBar>
 #include <QShortcut>
 #include <QTimer>
-#include <QWindow>
 
 #include "plans/day_progress.h"
 #include "plans/key_filters.h"
 #include "plans/qt/key_press_filter.h"
 #include "records/record_store.h"
+#include "skins/qt/glyphs.h"
 #include "skins/qt/picture_button.h"
+#include "skins/qt/window_chrome.h"
 
 namespace vq {
 namespace {
@@ -51,54 +52,7 @@ QPixmap builtinPicture(const QString& glyph, QColor tile = QColor(74, 104, 150))
     p.fillPath(tileShape, tile);
     p.setPen(QPen(QColor(255, 255, 255, 70), 1));
     p.drawPath(tileShape);
-    QPen pen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    const QRectF r(7, 7, 12, 12);
-    if (glyph == "expand" || glyph == "collapse") {
-        const bool down = glyph == "expand";
-        QPolygonF v;
-        v << QPointF(r.left(), down ? 10 : 16) << QPointF(r.center().x(), down ? 16 : 10)
-          << QPointF(r.right(), down ? 10 : 16);
-        p.drawPolyline(v);
-    } else if (glyph == "reduce") {
-        p.drawLine(QPointF(r.left(), r.bottom()), QPointF(r.right(), r.bottom()));
-    } else if (glyph == "quit") {
-        p.drawLine(r.topLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomLeft());
-    } else if (glyph == "save") {
-        p.drawRoundedRect(r, 1.5, 1.5);
-        p.drawLine(QPointF(10, 7), QPointF(10, 11));
-        p.drawLine(QPointF(10, 11), QPointF(16, 11));
-        p.drawLine(QPointF(16, 11), QPointF(16, 7));
-    } else if (glyph == "delete") {
-        p.drawLine(QPointF(6.5, 8.5), QPointF(19.5, 8.5));
-        p.drawLine(QPointF(11, 6.5), QPointF(15, 6.5));
-        p.drawPolyline(QPolygonF() << QPointF(8.5, 9) << QPointF(9.5, 19.5) << QPointF(16.5, 19.5)
-                                   << QPointF(17.5, 9));
-    } else if (glyph == "print") {
-        p.drawRect(QRectF(6.5, 11, 13, 6));
-        p.drawPolyline(QPolygonF() << QPointF(9, 11) << QPointF(9, 6.5) << QPointF(17, 6.5)
-                                   << QPointF(17, 11));
-        p.drawRect(QRectF(9, 15, 8, 4.5));
-    } else if (glyph == "records") {
-        for (int i = 0; i < 3; ++i) {
-            p.drawPoint(QPointF(7.5, 8.5 + 4.5 * i));
-            p.drawLine(QPointF(11, 8.5 + 4.5 * i), QPointF(19, 8.5 + 4.5 * i));
-        }
-    } else if (glyph == "skin") {
-        p.drawEllipse(r);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(10.5, 11), 1, 1);
-        p.drawEllipse(QPointF(15.5, 11), 1, 1);
-        p.drawEllipse(QPointF(13, 15.5), 1, 1);
-    } else if (glyph == "about") {
-        QFont f;
-        f.setBold(true);
-        f.setPixelSize(15);
-        p.setFont(f);
-        p.drawText(QRectF(0, 0, kButtonSize, kButtonSize), Qt::AlignCenter, QStringLiteral("?"));
-    }
+    drawGlyph(p, glyph, QRectF(0, 0, kButtonSize, kButtonSize), Qt::white);
     return pixmap;
 }
 
@@ -106,18 +60,6 @@ void setTextColor(QWidget* w, const QColor& c) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::WindowText, c);
     w->setPalette(pal);
-}
-
-void setIfDifferent(QLineEdit* edit, const std::string& text) {
-    const QString value = qs(text);
-    if (edit->text() != value)
-        edit->setText(value);
-}
-
-void setIfDifferent(QLabel* label, const std::string& text) {
-    const QString value = qs(text);
-    if (label->text() != value)
-        label->setText(value);
 }
 
 }  // namespace
@@ -163,29 +105,13 @@ MainWindow::~MainWindow() {
     m_plans.stateChanged = nullptr;
 }
 
-QLabel* MainWindow::caption(const QString& objectName, const QString& text, int x, int y) {
-    auto* label = new QLabel(text, this);
-    label->setObjectName(objectName);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-QLineEdit* MainWindow::textBox(const QString& objectName, int x, int y, int width) {
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(objectName);
-    edit->setGeometry(x, y, width, 22);
-    return edit;
-}
-
 PictureButton* MainWindow::button(const QString& objectName, const QString& toolTip, const QString& glyph,
                                   int x, int y) {
-    auto* b = new PictureButton(objectName, toolTip, this);
+    PictureButton* b = addPictureButton(this, objectName, toolTip, x, y);
     b->setPicture(builtinPicture(
         glyph, objectName == QLatin1String("Command1") || objectName == QLatin1String("Command4")
                    ? QColor(150, 62, 62)
                    : QColor(74, 104, 150)));
-    b->move(x, y);
     return b;
 }
 
@@ -208,7 +134,8 @@ void MainWindow::buildCounters() {
         return label;
     };
     // Captions of the counters.
-    auto* lengthCaption = caption(QStringLiteral("Label4"), QStringLiteral("Temps de connexion"), 14, 10);
+    auto* lengthCaption =
+        addCaption(this, QStringLiteral("Label4"), QStringLiteral("Temps de connexion"), 14, 10);
     lengthCaption->setFont([] {
         QFont f;
         f.setPixelSize(11);
@@ -245,26 +172,26 @@ void MainWindow::buildCounters() {
 }
 
 void MainWindow::buildSettingsPanel() {
-    caption(QStringLiteral("Label6"), QStringLiteral("Options"), 14, 156);
+    addCaption(this, QStringLiteral("Label6"), QStringLiteral("Options"), 14, 156);
     auto panelCaption = [&](int i, const QString& text, int x, int y) {
-        QLabel* label = caption(QStringLiteral("Label1_%1").arg(i), text, x, y + 3);
+        QLabel* label = addCaption(this, QStringLiteral("Label1_%1").arg(i), text, x, y + 3);
         setTextColor(label, kCaptionOnPanel);
         return label;
     };
     const int row1 = 180, row2 = 208, row3 = 236, row4 = 264, row5 = 292;
 
     panelCaption(1, QStringLiteral("Forfait"), 18, row1);
-    m_allowanceTyped = textBox(QStringLiteral("Temps2"), 70, row1, 44);
+    m_allowanceTyped = addTextBox(this, QStringLiteral("Temps2"), 70, row1, 44);
     panelCaption(2, QStringLiteral("h"), 118, row1);
-    m_allowanceSaved = textBox(QStringLiteral("Temps"), 70, row1, 44);
+    m_allowanceSaved = addTextBox(this, QStringLiteral("Temps"), 70, row1, 44);
     m_allowanceSaved->hide();
     panelCaption(11, QStringLiteral("Début du mois le"), 196, row1);
-    m_monthStartDay = textBox(QStringLiteral("Text4"), 310, row1, 36);
+    m_monthStartDay = addTextBox(this, QStringLiteral("Text4"), 310, row1, 36);
 
     panelCaption(3, QStringLiteral("Payant"), 18, row2);
-    m_firstMinutePrice = textBox(QStringLiteral("Text3"), 70, row2, 50);
+    m_firstMinutePrice = addTextBox(this, QStringLiteral("Text3"), 70, row2, 50);
     panelCaption(4, QStringLiteral("€ la 1ère min"), 124, row2);
-    m_minutePrice = textBox(QStringLiteral("Text6"), 222, row2, 50);
+    m_minutePrice = addTextBox(this, QStringLiteral("Text6"), 222, row2, 50);
     panelCaption(5, QStringLiteral("€ la min"), 276, row2);
 
     m_freePeriod = new QCheckBox(QStringLiteral("Gratuit"), this);
@@ -275,9 +202,9 @@ void MainWindow::buildSettingsPanel() {
     pal.setColor(QPalette::WindowText, kCaptionOnPanel);
     m_freePeriod->setPalette(pal);
     panelCaption(8, QStringLiteral("de"), 100, row3);
-    m_freeStart = textBox(QStringLiteral("heuredep"), 122, row3, 76);
+    m_freeStart = addTextBox(this, QStringLiteral("heuredep"), 122, row3, 76);
     panelCaption(9, QStringLiteral("à"), 206, row3);
-    m_freeEnd = textBox(QStringLiteral("heurefin"), 222, row3, 76);
+    m_freeEnd = addTextBox(this, QStringLiteral("heurefin"), 222, row3, 76);
 
     panelCaption(10, QStringLiteral("Payant le :"), 18, row4);
     m_payingDay = new QComboBox(this);
@@ -290,14 +217,14 @@ void MainWindow::buildSettingsPanel() {
     m_payingDay->setGeometry(100, row4, 120, 22);
 
     panelCaption(6, QStringLiteral("Facturation hors forfait :"), 18, row5);
-    m_amountDue = textBox(QStringLiteral("Text7"), 170, row5, 60);
+    m_amountDue = addTextBox(this, QStringLiteral("Text7"), 170, row5, 60);
     m_amountDue->setEnabled(false);
     panelCaption(7, QStringLiteral("€"), 234, row5);
 
     // Captions of the counters and the plan box, kept in the same array.
-    QLabel* total = caption(QStringLiteral("Label1_12"), QStringLiteral("Total du mois"), 142, 10);
-    QLabel* left = caption(QStringLiteral("Label1_13"), QStringLiteral("Reste du forfait"), 270, 10);
-    QLabel* plan = caption(QStringLiteral("Label1_14"), QStringLiteral("Forfait en cours"), 14, 118);
+    QLabel* total = addCaption(this, QStringLiteral("Label1_12"), QStringLiteral("Total du mois"), 142, 10);
+    QLabel* left = addCaption(this, QStringLiteral("Label1_13"), QStringLiteral("Reste du forfait"), 270, 10);
+    QLabel* plan = addCaption(this, QStringLiteral("Label1_14"), QStringLiteral("Forfait en cours"), 14, 118);
     for (QLabel* l : {total, left, plan}) {
         QFont f = l->font();
         f.setPixelSize(11);
@@ -323,7 +250,7 @@ void MainWindow::buildButtons() {
         x += kButtonSize + 6;
         return at;
     };
-    m_optionsButton = button(QStringLiteral("Command3"), QStringLiteral("Options"), "expand", next(), y);
+    m_optionsButton = button(QStringLiteral("Command3"), QStringLiteral("Options"), "down", next(), y);
     PictureButton* records =
         button(QStringLiteral("Command11"), QStringLiteral("Modifier les connexions"), "records", next(), y);
     PictureButton* print =
@@ -332,8 +259,7 @@ void MainWindow::buildButtons() {
         button(QStringLiteral("Command9"), QStringLiteral("Supprimer les connexions"), "delete", next(), y);
     PictureButton* skin =
         button(QStringLiteral("Command12"), QStringLiteral("Changer de skin"), "skin", next(), y);
-    PictureButton* about =
-        button(QStringLiteral("Command10"), QStringLiteral("A propos..."), "about", next(), y);
+    PictureButton* about = button(QStringLiteral("Command10"), QStringLiteral("A propos..."), "?", next(), y);
     PictureButton* reduce = button(QStringLiteral("Command2"), QStringLiteral("Réduire"), "reduce",
                                    kWidth - 14 - 2 * kButtonSize - 6, y);
     PictureButton* quit1 =
@@ -344,9 +270,9 @@ void MainWindow::buildButtons() {
         button(QStringLiteral("Command4"), QStringLiteral("Quitter"), "quit", kWidth - 14 - kButtonSize, 288);
 
     // Invisible holders of the Options button's two pictures: compact view, options view.
-    m_compactPictureHolder = button(QStringLiteral("Command15"), QString(), "expand", 0, 0);
+    m_compactPictureHolder = button(QStringLiteral("Command15"), QString(), "down", 0, 0);
     m_compactPictureHolder->hide();
-    m_optionsPictureHolder = button(QStringLiteral("command14"), QString(), "collapse", 0, 0);
+    m_optionsPictureHolder = button(QStringLiteral("command14"), QString(), "up", 0, 0);
     m_optionsPictureHolder->hide();
     m_optionsButton->setPicture(m_compactPictureHolder->picture());
 
@@ -426,22 +352,22 @@ void MainWindow::refresh() {
     if (m_planBox->currentText() != qs(s.planName))
         m_planBox->setEditText(qs(s.planName));
 
-    setIfDifferent(m_monthTotal, s.lcd1);
-    setIfDifferent(m_allowanceLeft, s.lcd2);
-    setIfDifferent(m_connectionLength, s.duree);
-    setIfDifferent(m_connectionLengthCopy, s.label1_0);
-    setIfDifferent(m_connectionState, s.connectionText);
+    setTextIfChanged(m_monthTotal, s.lcd1);
+    setTextIfChanged(m_allowanceLeft, s.lcd2);
+    setTextIfChanged(m_connectionLength, s.duree);
+    setTextIfChanged(m_connectionLengthCopy, s.label1_0);
+    setTextIfChanged(m_connectionState, s.connectionText);
     m_allowanceBar->setMaximum(static_cast<int>(s.progressMax));
     m_allowanceBar->setValue(static_cast<int>(s.progressValue));
 
-    setIfDifferent(m_allowanceTyped, s.temps2);
-    setIfDifferent(m_allowanceSaved, s.temps);
-    setIfDifferent(m_firstMinutePrice, s.firstMinutePrice);
-    setIfDifferent(m_minutePrice, s.minutePrice);
-    setIfDifferent(m_amountDue, s.amountDue);
-    setIfDifferent(m_freeStart, s.freeStart);
-    setIfDifferent(m_freeEnd, s.freeEnd);
-    setIfDifferent(m_monthStartDay, s.monthStartDay);
+    setTextIfChanged(m_allowanceTyped, s.temps2);
+    setTextIfChanged(m_allowanceSaved, s.temps);
+    setTextIfChanged(m_firstMinutePrice, s.firstMinutePrice);
+    setTextIfChanged(m_minutePrice, s.minutePrice);
+    setTextIfChanged(m_amountDue, s.amountDue);
+    setTextIfChanged(m_freeStart, s.freeStart);
+    setTextIfChanged(m_freeEnd, s.freeEnd);
+    setTextIfChanged(m_monthStartDay, s.monthStartDay);
     if (m_payingDay->currentText() != qs(s.payingDay))
         m_payingDay->setCurrentIndex(m_payingDay->findText(qs(s.payingDay)));
     m_freePeriod->setChecked(s.freePeriod == 1);
@@ -551,8 +477,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
     // No title bar: the window is moved by dragging its background with any button.
-    if (QWindow* handle = windowHandle())
-        handle->startSystemMove();
+    dragWindowByFace(this);
     event->accept();
 }
 

@@ -1,4 +1,4 @@
-#include "engine/connection_source_dbus.h"
+#include "engine/qt/connection_source_dbus.h"
 
 #include <QDBusArgument>
 #include <QDBusError>

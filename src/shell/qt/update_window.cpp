@@ -1,4 +1,4 @@
-#include "shell/update_window.h"
+#include "shell/qt/update_window.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

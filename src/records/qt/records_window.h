@@ -61,11 +61,6 @@ private:
     // Brings the list up to the store's lines, touching only the items that changed.
     void syncList();
 
-    QLabel* label(const QString& objectName, const QString& text, int x, int y, int width);
-    QLineEdit* textBox(const QString& objectName, int x, int y, int width);
-    PictureButton* button(const QString& objectName, const QString& toolTip, const QString& caption, int x,
-                          int y, int width, int height);
-
     RecordStore& m_store;
     RecordEditor& m_editor;
     const Clock& m_clock;

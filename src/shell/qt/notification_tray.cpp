@@ -1,4 +1,4 @@
-#include "shell/notification_tray.h"
+#include "shell/qt/notification_tray.h"
 
 #include <QAction>
 #include <QCursor>
@@ -16,9 +16,9 @@
 #include <optional>
 #include <string>
 
-#include "shell/about_window.h"
 #include "shell/autostart.h"
 #include "shell/exits.h"
+#include "shell/qt/about_window.h"
 #include "shell/update_addresses.h"
 #include "skins/skin_folder.h"
 

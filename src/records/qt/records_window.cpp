@@ -1,4 +1,4 @@
-#include "records/records_window.h"
+#include "records/qt/records_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -7,13 +7,13 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QSignalBlocker>
-#include <QWindow>
 #include <algorithm>
 #include <utility>
 
 #include "records/csv_export.h"
 #include "skins/qt/face.h"
 #include "skins/qt/picture_button.h"
+#include "skins/qt/window_chrome.h"
 
 namespace vq {
 namespace {
@@ -34,10 +34,18 @@ QString fromStd(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-void setTextIfChanged(QLineEdit* box, const std::string& text) {
-    const QString t = fromStd(text);
-    if (box->text() != t)
-        box->setText(t);
+// The edit rows' boxes: closed until "Ajouter" or "Modifier" opens their row.
+QLineEdit* disabledTextBox(QWidget* window, const QString& objectName, int x, int y, int width) {
+    QLineEdit* box = addTextBox(window, objectName, x, y, width);
+    box->setEnabled(false);
+    return box;
+}
+
+PictureButton* captionedButton(QWidget* window, const QString& objectName, const QString& toolTip,
+                               const QString& caption, int x, int y, int width, int height) {
+    PictureButton* button = addPictureButton(window, objectName, toolTip, x, y, caption);
+    button->resize(width, height);
+    return button;
 }
 
 }  // namespace
@@ -63,10 +71,10 @@ RecordsWindow::RecordsWindow(RecordStore& store, RecordEditor& editor, const Clo
     // which is what lines "Départ", "Date" and "Connexion" up over the separators of the lines.
     QFont fixed = font();
     QLabel* header =
-        label(QStringLiteral("Label2"),
-              QStringLiteral("   Temps               Départ                 Date                 "
-                             "  Connexion "),
-              kColumnX[0], kListTop - 17, kWidth - 40);
+        addCaption(this, QStringLiteral("Label2"),
+                   QStringLiteral("   Temps               Départ                 Date                 "
+                                  "  Connexion "),
+                   kColumnX[0], kListTop - 17, kWidth - 40);
     header->setFont(fixed);
 
     m_list = new QListWidget(this);
@@ -77,33 +85,36 @@ RecordsWindow::RecordsWindow(RecordStore& store, RecordEditor& editor, const Clo
     m_list->setGeometry(kColumnX[0], kListTop, kWidth - 40, kCaptionY - kListTop - 10);
 
     // The skin files call these "label1(0)" to "label1(3)": the records window's label array.
-    label(QStringLiteral("Label1_0"), QStringLiteral("Temps passé :"), kColumnX[0], kCaptionY,
-          kColumnWidth[0]);
-    label(QStringLiteral("Label1_2"), QStringLiteral("Heure de départ:"), kColumnX[1], kCaptionY,
-          kColumnWidth[1]);
-    label(QStringLiteral("Label1_3"), QStringLiteral("Date :"), kColumnX[2], kCaptionY, kColumnWidth[2]);
-    label(QStringLiteral("Label1_1"), QStringLiteral("Connexion:"), kColumnX[3], kCaptionY, kColumnWidth[3]);
+    addCaption(this, QStringLiteral("Label1_0"), QStringLiteral("Temps passé :"), kColumnX[0], kCaptionY,
+               kColumnWidth[0]);
+    addCaption(this, QStringLiteral("Label1_2"), QStringLiteral("Heure de départ:"), kColumnX[1], kCaptionY,
+               kColumnWidth[1]);
+    addCaption(this, QStringLiteral("Label1_3"), QStringLiteral("Date :"), kColumnX[2], kCaptionY,
+               kColumnWidth[2]);
+    addCaption(this, QStringLiteral("Label1_1"), QStringLiteral("Connexion:"), kColumnX[3], kCaptionY,
+               kColumnWidth[3]);
 
-    m_addDuration = textBox(QStringLiteral("Text4"), kColumnX[0], kAddRowY, kColumnWidth[0]);
-    m_addStartTime = textBox(QStringLiteral("Text6"), kColumnX[1], kAddRowY, kColumnWidth[1]);
-    m_addDate = textBox(QStringLiteral("Text5"), kColumnX[2], kAddRowY, kColumnWidth[2]);
-    m_addPlan = textBox(QStringLiteral("Text10"), kColumnX[3], kAddRowY, kColumnWidth[3]);
-    m_editDuration = textBox(QStringLiteral("Text3"), kColumnX[0], kEditRowY, kColumnWidth[0]);
-    m_editStartTime = textBox(QStringLiteral("Text2"), kColumnX[1], kEditRowY, kColumnWidth[1]);
-    m_editDate = textBox(QStringLiteral("Text9"), kColumnX[2], kEditRowY, kColumnWidth[2]);
-    m_editPlan = textBox(QStringLiteral("Text99"), kColumnX[3], kEditRowY, kColumnWidth[3]);
+    m_addDuration = disabledTextBox(this, QStringLiteral("Text4"), kColumnX[0], kAddRowY, kColumnWidth[0]);
+    m_addStartTime = disabledTextBox(this, QStringLiteral("Text6"), kColumnX[1], kAddRowY, kColumnWidth[1]);
+    m_addDate = disabledTextBox(this, QStringLiteral("Text5"), kColumnX[2], kAddRowY, kColumnWidth[2]);
+    m_addPlan = disabledTextBox(this, QStringLiteral("Text10"), kColumnX[3], kAddRowY, kColumnWidth[3]);
+    m_editDuration = disabledTextBox(this, QStringLiteral("Text3"), kColumnX[0], kEditRowY, kColumnWidth[0]);
+    m_editStartTime = disabledTextBox(this, QStringLiteral("Text2"), kColumnX[1], kEditRowY, kColumnWidth[1]);
+    m_editDate = disabledTextBox(this, QStringLiteral("Text9"), kColumnX[2], kEditRowY, kColumnWidth[2]);
+    m_editPlan = disabledTextBox(this, QStringLiteral("Text99"), kColumnX[3], kEditRowY, kColumnWidth[3]);
 
-    m_openAdd =
-        button(QStringLiteral("Command2"), QString(), QStringLiteral("Ajouter"), 515, kAddRowY - 2, 62, 26);
-    m_confirmAdd =
-        button(QStringLiteral("Command3"), QString(), QStringLiteral("OK"), 582, kAddRowY - 2, 38, 26);
-    m_openEdit =
-        button(QStringLiteral("Command4"), QString(), QStringLiteral("Modifier"), 515, kEditRowY - 2, 62, 26);
-    m_confirmEdit =
-        button(QStringLiteral("Command5"), QString(), QStringLiteral("OK"), 582, kEditRowY - 2, 38, 26);
-    m_remove = button(QStringLiteral("Command1"), QString(), QStringLiteral("Supprimer"), 515, 350, 105, 26);
-    m_exit = button(QStringLiteral("Command6"), QStringLiteral("Sortir"), QStringLiteral("X"), kWidth - 28, 6,
-                    20, 20);
+    m_openAdd = captionedButton(this, QStringLiteral("Command2"), QString(), QStringLiteral("Ajouter"), 515,
+                                kAddRowY - 2, 62, 26);
+    m_confirmAdd = captionedButton(this, QStringLiteral("Command3"), QString(), QStringLiteral("OK"), 582,
+                                   kAddRowY - 2, 38, 26);
+    m_openEdit = captionedButton(this, QStringLiteral("Command4"), QString(), QStringLiteral("Modifier"), 515,
+                                 kEditRowY - 2, 62, 26);
+    m_confirmEdit = captionedButton(this, QStringLiteral("Command5"), QString(), QStringLiteral("OK"), 582,
+                                    kEditRowY - 2, 38, 26);
+    m_remove = captionedButton(this, QStringLiteral("Command1"), QString(), QStringLiteral("Supprimer"), 515,
+                               350, 105, 26);
+    m_exit = captionedButton(this, QStringLiteral("Command6"), QStringLiteral("Sortir"), QStringLiteral("X"),
+                             kWidth - 28, 6, 20, 20);
 
     // The exports live in the list's context menu; their shortcuts work anywhere in the window.
     auto* exportAll = new QAction(QStringLiteral("Exporter en CSV…"), m_list);
@@ -155,8 +166,7 @@ PictureButton* RecordsWindow::pictureButton(const QString& objectName) const {
 
 void RecordsWindow::mousePressEvent(QMouseEvent* event) {
     // Any button drags the window by its face.
-    if (QWindow* w = windowHandle())
-        w->startSystemMove();
+    dragWindowByFace(this);
     event->accept();
 }
 
@@ -311,30 +321,6 @@ void RecordsWindow::syncList() {
         m_busy = false;
         showRows();
     }
-}
-
-QLabel* RecordsWindow::label(const QString& objectName, const QString& text, int x, int y, int width) {
-    auto* l = new QLabel(text, this);
-    l->setObjectName(objectName);
-    // A caption is never cut: it may run past its column into the gap beside it.
-    l->setGeometry(x, y, std::max(width, l->fontMetrics().horizontalAdvance(text) + 2), 17);
-    return l;
-}
-
-QLineEdit* RecordsWindow::textBox(const QString& objectName, int x, int y, int width) {
-    auto* box = new QLineEdit(this);
-    box->setObjectName(objectName);
-    box->setGeometry(x, y, width, kRowHeight);
-    box->setEnabled(false);
-    return box;
-}
-
-PictureButton* RecordsWindow::button(const QString& objectName, const QString& toolTip,
-                                     const QString& caption, int x, int y, int width, int height) {
-    auto* b = new PictureButton(objectName, toolTip, this);
-    b->setFallbackText(caption);
-    b->setGeometry(x, y, width, height);
-    return b;
 }
 
 }  // namespace vq

@@ -1,4 +1,4 @@
-#include "plans/print/report_printer.h"
+#include "plans/qt/print/report_printer.h"
 
 #include <QDateTime>
 #include <QDir>

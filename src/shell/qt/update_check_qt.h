@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "engine/ports.h"
-#include "shell/update_helper_qt.h"
-#include "shell/update_window.h"
+#include "shell/qt/update_helper_qt.h"
+#include "shell/qt/update_window.h"
 
 namespace vq {
 

@@ -13,6 +13,8 @@
 #include <map>
 #include <vector>
 
+#include "skins/qt/glyphs.h"
+
 namespace {
 
 const QColor kCut(255, 0, 255);  // the top-left pixel: cut away by the window outline
@@ -113,54 +115,6 @@ struct Tile {
     bool chamfer;
 };
 
-void glyph(QPainter& p, const QString& g, const QRectF& box, const QColor& ink) {
-    QPen pen(ink, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    const QPointF c = box.center();
-    const QRectF r(c.x() - 6, c.y() - 6, 12, 12);
-    if (g == "down" || g == "up") {
-        const bool down = g == "down";
-        p.drawPolyline(QPolygonF{QPointF(r.left(), c.y() + (down ? -3 : 3)),
-                                 QPointF(c.x(), c.y() + (down ? 3 : -3)),
-                                 QPointF(r.right(), c.y() + (down ? -3 : 3))});
-    } else if (g == "reduce") {
-        p.drawLine(QPointF(r.left(), r.bottom() - 1), QPointF(r.right(), r.bottom() - 1));
-    } else if (g == "quit") {
-        p.drawLine(r.topLeft() + QPointF(1, 1), r.bottomRight() - QPointF(1, 1));
-        p.drawLine(r.topRight() + QPointF(-1, 1), r.bottomLeft() + QPointF(1, -1));
-    } else if (g == "save") {
-        p.drawRoundedRect(r, 1.5, 1.5);
-        p.drawPolyline(QPolygonF{QPointF(r.left() + 3, r.top()), QPointF(r.left() + 3, r.top() + 4),
-                                 QPointF(r.right() - 3, r.top() + 4), QPointF(r.right() - 3, r.top())});
-    } else if (g == "delete") {
-        p.drawLine(QPointF(r.left() - 1, r.top() + 2), QPointF(r.right() + 1, r.top() + 2));
-        p.drawLine(QPointF(c.x() - 2, r.top()), QPointF(c.x() + 2, r.top()));
-        p.drawPolyline(QPolygonF{QPointF(r.left() + 1, r.top() + 3), QPointF(r.left() + 2, r.bottom()),
-                                 QPointF(r.right() - 2, r.bottom()), QPointF(r.right() - 1, r.top() + 3)});
-    } else if (g == "print") {
-        p.drawRect(QRectF(r.left(), c.y() - 2, 12, 6));
-        p.drawPolyline(QPolygonF{QPointF(r.left() + 2, c.y() - 2), QPointF(r.left() + 2, r.top()),
-                                 QPointF(r.right() - 2, r.top()), QPointF(r.right() - 2, c.y() - 2)});
-        p.drawRect(QRectF(r.left() + 2, c.y() + 2, 8, 4));
-    } else if (g == "records") {
-        for (int i = 0; i < 3; ++i) {
-            const qreal y = r.top() + 1 + 4.5 * i;
-            p.drawPoint(QPointF(r.left(), y));
-            p.drawLine(QPointF(r.left() + 4, y), QPointF(r.right(), y));
-        }
-    } else if (g == "skin") {
-        p.drawEllipse(r);
-        p.setBrush(ink);
-        p.drawEllipse(QPointF(c.x() - 2.5, c.y() - 1.5), 0.8, 0.8);
-        p.drawEllipse(QPointF(c.x() + 2.5, c.y() - 1.5), 0.8, 0.8);
-        p.drawEllipse(QPointF(c.x(), c.y() + 2.5), 0.8, 0.8);
-    } else {
-        p.setFont(font(g.size() > 2 ? 12 : 15, true));
-        p.drawText(box, Qt::AlignCenter, g);
-    }
-}
-
 // A button picture: transparent corners (GIF transparency), tile and glyph or caption.
 QImage button(int w, int h, const Tile& t, const QString& g) {
     QImage img(w, h, QImage::Format_ARGB32);
@@ -176,7 +130,7 @@ QImage button(int w, int h, const Tile& t, const QString& g) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(t.border, 2));
     p.drawPath(shape);
-    glyph(p, g, box, t.ink);
+    vq::drawGlyph(p, g, box, t.ink);
     p.end();
     // One bit of transparency, as a GIF keeps it.
     for (int y = 0; y < h; ++y) {

@@ -1,4 +1,4 @@
-#include "shell/update_check_qt.h"
+#include "shell/qt/update_check_qt.h"
 
 namespace vq {
 

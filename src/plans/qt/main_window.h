@@ -72,8 +72,6 @@ private:
     void syncTimer1();
     void savePlan();
     void printReport();
-    QLabel* caption(const QString& objectName, const QString& text, int x, int y);
-    QLineEdit* textBox(const QString& objectName, int x, int y, int width);
     PictureButton* button(const QString& objectName, const QString& toolTip, const QString& glyph, int x,
                           int y);
 
