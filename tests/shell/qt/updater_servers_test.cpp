@@ -15,30 +15,39 @@
 #include <optional>
 
 #include "core/ini_store.h"
+#include "shell/qt/update_check_qt.h"
 #include "shell/update_addresses.h"
-#include "shell/update_check_qt.h"
 #include "support/fakes.h"
 
 namespace vq {
 namespace {
 
-// Next to this folder in the source tree.
-const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path().parent_path();
+// The servers' script beside these tests and the release script, in the source tree.
+const std::filesystem::path kSource = std::filesystem::path(VQ_SOURCE_DIR) / "tests" / "shell";
 const QString kServers = QString::fromStdString((kSource / "servers" / "loopback_servers.py").string());
 const QString kSignRelease =
     QString::fromStdString((kSource.parent_path().parent_path() / "scripts" / "sign-release.sh").string());
 
-// Runs a program to its end; its standard output, or nothing when it failed.
-std::optional<QString> run(const QString& program, const QStringList& arguments) {
+// Runs a program to its end; its standard output, or nothing when it failed (with why in `error`).
+std::optional<QString> run(const QString& program, const QStringList& arguments, std::string& error) {
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString() << " " << arguments.join(' ').toStdString() << ": "
-                      << process.readAllStandardError().toStdString();
+        error += program.toStdString() + " " + arguments.join(' ').toStdString() + ": " +
+                 process.readAllStandardError().toStdString() + "\n";
         return std::nullopt;
     }
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The same within a test, where a failed program fails the test.
+std::optional<QString> run(const QString& program, const QStringList& arguments) {
+    std::string error;
+    std::optional<QString> output = run(program, arguments, error);
+    if (!output)
+        ADD_FAILURE() << error;
+    return output;
 }
 
 // One pair of servers for every test of the suite; each test writes the files it needs.
@@ -91,21 +100,25 @@ class UpdaterServers : public ::testing::Test {
 protected:
     static inline LoopbackServers* servers = nullptr;
     static inline test::TempDir* keys = nullptr;  // "trusted" and "other", throw-away key pairs
+    // Why the suite's servers or keys are missing. A failure in the suite's set-up would make the
+    // test runner skip every test (and a skipped test passes): each test fails on it instead.
+    static inline std::string setUpError;
     static void SetUpTestSuite() {
+        setUpError.clear();
         keys = new test::TempDir;
         for (const char* name : {"trusted", "other"}) {
             run("bash",
-                {kSignRelease, "new-key", QString::fromStdString(keys->file(name)), "--no-passphrase"});
+                {kSignRelease, "new-key", QString::fromStdString(keys->file(name)), "--no-passphrase"},
+                setUpError);
         }
         qputenv("VQ_TEST_TRUSTED_KEY",
                 QByteArray::fromStdString(test::readFile(keys->file("trusted/publisher.pub.hex"))));
         servers = new LoopbackServers;
         if (!servers->start()) {
-            ADD_FAILURE() << "servers: " << servers->process.readAllStandardError().toStdString()
-                          << servers->process.errorString().toStdString() << " state "
-                          << servers->process.state() << " out "
-                          << servers->process.readAllStandardOutput().toStdString() << " ports "
-                          << servers->httpPort << " " << servers->ftpPort;
+            setUpError += "could not start " + kServers.toStdString() +
+                          " under /usr/bin/python3 (pyftpdlib): " +
+                          servers->process.readAllStandardError().toStdString() +
+                          servers->process.errorString().toStdString();
             delete servers;
             servers = nullptr;
         }
@@ -129,8 +142,8 @@ protected:
                                    std::string(300000, 'v') + "\n";
 
     void SetUp() override {
-        ASSERT_NE(servers, nullptr) << "could not start " << kServers.toStdString()
-                                    << " under /usr/bin/python3 (pyftpdlib)";
+        ASSERT_TRUE(setUpError.empty()) << setUpError;
+        ASSERT_NE(servers, nullptr);
         state.cheminoption = data.file("option.ini");
         state.chemintempo = data.file("tempo.ini");
         state.versioninstallee = 323;
