@@ -42,20 +42,19 @@ def one_start(x11, display, binary, env, folder):
 
 
 def idle_use(binary, env, folder, span):
-    from measure_resources import cpu_ticks, resident_files, rss_kib
+    from measure_resources import cpu_seconds, resident_files, rss_kib
 
     program = subprocess.Popen([binary], cwd=folder, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         time.sleep(2)
-        hz = os.sysconf("SC_CLK_TCK")
-        t0, c0 = time.monotonic(), cpu_ticks(program.pid)
+        t0, c0 = time.monotonic(), cpu_seconds(program.pid)
         peak = 0
         while time.monotonic() - t0 < span:
             time.sleep(1)
             peak = max(peak, rss_kib(program.pid))
-        t1, c1 = time.monotonic(), cpu_ticks(program.pid)
+        t1, c1 = time.monotonic(), cpu_seconds(program.pid)
         print(f"VmRSS {rss_kib(program.pid) / 1024:.1f} MiB at the end, {peak / 1024:.1f} MiB at most")
-        print(f"CPU {(c1 - c0) / hz:.2f} s = {100.0 * (c1 - c0) / hz / (t1 - t0):.2f} % of one core")
+        print(f"CPU {c1 - c0:.3f} s = {100.0 * (c1 - c0) / (t1 - t0):.3f} % of one core")
         for path, kib in resident_files(program.pid):
             print(f"resident {kib} KiB {path}")
     finally:

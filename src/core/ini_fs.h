@@ -38,6 +38,9 @@ std::string finalTarget(const std::string& path);
 // old file then untouched. `simulateFullDisk` makes it fail after writing the temporary file. With
 // `flush` false nothing waits for the disk: every process sees the new file at once, whole, and it
 // reaches the disk when the system writes its caches back (a power loss before then may lose it).
+// On Linux a file written without waiting for the disk (written every second) gets a spare copy
+// beside it (".<name>.vqtmp.spare"); from then on each write overwrites the spare and swaps the two
+// names in one step, which spares the system a file creation and deletion per write.
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
                  bool simulateFullDisk, bool flush = true);
 // True for the name of a temporary file that replaceFile writes before renaming it.

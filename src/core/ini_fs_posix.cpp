@@ -16,6 +16,8 @@
 
 #ifdef __linux__
 #include <poll.h>
+#include <stdio.h>  // renameat2
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/vfs.h>
 #endif
@@ -144,6 +146,76 @@ std::string finalTarget(const std::string& path) {
     return path;
 }
 
+#ifdef __linux__
+
+namespace {
+
+enum class Exchange { Done, Failed, Unavailable };
+
+// A file rewritten every second (the crash state) is replaced by exchanging it with a spare copy
+// kept beside it, ".<name>.vqtmp.spare": the spare is overwritten in place and the two names are
+// swapped in one step, so no file is created or deleted on each write, which on a journalled file
+// system is most of the cost of a replacement. Readers see the old file or the new one, whole, as
+// with a rename. Unavailable where the file system cannot exchange names (the caller then replaces
+// the file the ordinary way) or when the spare is not a plain file of ours.
+Exchange exchangeWithSpare(const std::string& dir, const std::string& name, const std::string& bytes,
+                           const struct stat& old, bool simulateFullDisk, bool flush) {
+    const std::string target = dir + "/" + name;
+    const std::string spare = dir + "/." + name + kTempMark + "spare";
+    const mode_t mode = old.st_mode & 07777;
+    int fd = -1;
+    // Another process writing the same file holds the spare's lock; once it has it, the spare must
+    // still be the file under the spare's name (the other writer may just have swapped it in).
+    for (int attempt = 0; attempt < 3 && fd < 0; ++attempt) {
+        fd = ::open(spare.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd < 0)
+            return Exchange::Unavailable;
+        struct stat locked, named;
+        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode) ||
+            locked.st_nlink != 1) {
+            ::close(fd);
+            return Exchange::Unavailable;
+        }
+        if (::stat(spare.c_str(), &named) != 0 || named.st_ino != locked.st_ino ||
+            named.st_dev != locked.st_dev) {
+            ::close(fd);
+            fd = -1;
+            continue;
+        }
+        if ((locked.st_uid != old.st_uid || locked.st_gid != old.st_gid) &&
+            ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only a privileged process may give the file back to its owner; others keep theirs.
+        }
+        if ((locked.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) {
+            ::close(fd);
+            return Exchange::Unavailable;
+        }
+    }
+    if (fd < 0)
+        return Exchange::Unavailable;
+    const bool written = writeAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+                         (!flush || ::fsync(fd) == 0) && !simulateFullDisk;
+    if (!written) {
+        ::close(fd);
+        return Exchange::Failed;
+    }
+    if (::renameat2(AT_FDCWD, spare.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+        const int why = errno;
+        ::close(fd);
+        if (why == EINVAL || why == ENOSYS || why == ENOTSUP || why == EPERM) {
+            ::unlink(spare.c_str());
+            return Exchange::Unavailable;
+        }
+        return Exchange::Failed;
+    }
+    ::close(fd);
+    return Exchange::Done;
+}
+
+}  // namespace
+
+#endif
+
 bool replaceFile(const std::string& dir, const std::string& name, const std::string& bytes,
                  bool simulateFullDisk, bool flush) {
     const std::string target = dir + "/" + name;
@@ -152,6 +224,25 @@ bool replaceFile(const std::string& dir, const std::string& name, const std::str
     // A file its owner made read-only stays as it is, as it would if it were written in place.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return false;
+#ifdef __linux__
+    // The spare is made by the first write that does not wait for the disk (the writes that come
+    // every second) and then used by every write of that file.
+    if (exists && S_ISREG(old.st_mode) && old.st_nlink == 1) {
+        struct stat spare;
+        if (!flush || ::lstat((dir + "/." + name + kTempMark + "spare").c_str(), &spare) == 0) {
+            switch (exchangeWithSpare(dir, name, bytes, old, simulateFullDisk, flush)) {
+                case Exchange::Done:
+                    if (flush)
+                        syncFolder(dir);
+                    return true;
+                case Exchange::Failed:
+                    return false;
+                case Exchange::Unavailable:
+                    break;
+            }
+        }
+    }
+#endif
     std::string temp = dir + "/." + name + kTempMark + std::to_string(::getpid()) + ".XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)

@@ -357,6 +357,27 @@ TEST_P(IniStore, UnchangedValuesAreNotWrittenAndBatchesAreOneReplacement) {
     ASSERT_TRUE(deferred("00:00:04", std::chrono::milliseconds(20)));
     EXPECT_EQ(iniFlushCount(), flushed + 3);
     EXPECT_EQ(lireini("plantage", "tempspassé", path), "00:00:04");
+
+#ifdef __linux__
+    // A file written every second is swapped with a spare copy beside it: it keeps the permissions
+    // it is given, every write lands whole, a failed one leaves it as it was, and the folder holds
+    // nothing else.
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, mode);
+    ASSERT_TRUE(deferred("00:00:05", std::chrono::hours(1)));
+    ASSERT_TRUE(ecrireini("Dernc Maison", "prix", "2", path));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, mode);
+    EXPECT_TRUE(fs::exists(dir.file(".option.ini.vqtmp.spare")));
+    EXPECT_EQ(entryCount(dir.path()), 2u);
+    const std::string whole = readFile(path);
+    EXPECT_NE(whole.find("tempspassé=00:00:05\n"), std::string::npos);
+    EXPECT_NE(whole.find("prix=2\n"), std::string::npos);
+    setIniWriteFailureForTesting(true);
+    EXPECT_FALSE(deferred("00:00:06", std::chrono::hours(1)));
+    setIniWriteFailureForTesting(false);
+    EXPECT_EQ(readFile(path), whole);
+    EXPECT_EQ(lireini("plantage", "tempspassé", path), "00:00:05");
+#endif
 }
 
 TEST_P(IniStore, FailedWritesLeaveTheOldFileWhole) {

@@ -51,21 +51,34 @@ void maybeKill(double p) {
 
 }  // namespace
 
-extern "C" int rename(const char* from, const char* to) {
-    using Rename = int (*)(const char*, const char*);
-    static Rename real = reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "rename"));
+// The pause and the kills around one replacement of an INI file; others pass at once.
+template <typename Replace>
+int aroundReplacement(const char* to, Replace replace) {
     // Only the INI files: the state file longer (20 to 120 ms: its writes end a connection's closing
     // and restore), the others 2 to 22 ms.
     const std::string_view target(to ? to : "");
     if (target.size() < 4 || target.substr(target.size() - 4) != ".ini")
-        return real(from, to);
+        return replace();
     const bool stateFile = target.size() >= 9 && target.substr(target.size() - 9) == "tempo.ini";
     const long ms = stateFile ? 20 + nextRandom() % 100 : 2 + nextRandom() % 20;
     timespec pause{0, ms * 1'000'000L};
     nanosleep(&pause, nullptr);
     const double p = killProbability();
     maybeKill(p / 2);
-    int result = real(from, to);
+    int result = replace();
     maybeKill(p / 2);
     return result;
+}
+
+extern "C" int rename(const char* from, const char* to) {
+    using Rename = int (*)(const char*, const char*);
+    static Rename real = reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "rename"));
+    return aroundReplacement(to, [&] { return real(from, to); });
+}
+
+// The state file written every second is swapped with its spare copy rather than renamed over.
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
+    using Renameat2 = int (*)(int, const char*, int, const char*, unsigned);
+    static Renameat2 real = reinterpret_cast<Renameat2>(dlsym(RTLD_NEXT, "renameat2"));
+    return aroundReplacement(to, [&] { return real(fromDir, from, toDir, to, flags); });
 }
