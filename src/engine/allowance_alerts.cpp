@@ -12,7 +12,7 @@
 namespace vq {
 namespace {
 
-// The words of a "Notifications" value, one per alert sent.
+// The words of a sent-alerts value, one per alert sent.
 constexpr const char* kFirstWord = "seuil1";
 constexpr const char* kSecondWord = "seuil2";
 constexpr const char* kProjectionWord = "projection";

@@ -53,7 +53,6 @@ enum PlanField : std::size_t {
     kAllowanceField,
     kFreeStartField,
     kFreeEndField,
-    kPlanFieldCount
 };
 
 // The plan record: its fields joined by "/" (a field holding "/" reads back as two).
