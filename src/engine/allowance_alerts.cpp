@@ -7,13 +7,12 @@
 #include "core/ini_store.h"
 #include "core/numbers.h"
 #include "engine/counting.h"
+#include "records/option_file.h"
 
 namespace vq {
 namespace {
 
-constexpr const char* kSettingsSection = "Alertes";
-constexpr const char* kSentSection = "Notifications";
-// The words of a "Notifications" value, one per alert sent.
+// The words of a sent-alerts value, one per alert sent.
 constexpr const char* kFirstWord = "seuil1";
 constexpr const char* kSecondWord = "seuil2";
 constexpr const char* kProjectionWord = "projection";
@@ -69,14 +68,15 @@ std::string sentText(const SentAlerts& sent) {
 AlertSettings readAlertSettings(const std::string& optionPath) {
     const AlertSettings defaults;
     AlertSettings s;
-    s.firstPercent = percent(lireini(kSettingsSection, "Seuil1", optionPath)).value_or(defaults.firstPercent);
-    s.secondPercent =
-        percent(lireini(kSettingsSection, "Seuil2", optionPath)).value_or(defaults.secondPercent);
+    s.firstPercent = percent(lireini(option::kAlertsSection, option::kFirstThresholdKey, optionPath))
+                         .value_or(defaults.firstPercent);
+    s.secondPercent = percent(lireini(option::kAlertsSection, option::kSecondThresholdKey, optionPath))
+                          .value_or(defaults.secondPercent);
     if (s.firstPercent >= s.secondPercent) {
         s.firstPercent = defaults.firstPercent;
         s.secondPercent = defaults.secondPercent;
     }
-    const std::string projection = lireini(kSettingsSection, "Projection", optionPath);
+    const std::string projection = lireini(option::kAlertsSection, option::kProjectionKey, optionPath);
     s.projection = projection == "0" ? false : (projection == "1" ? true : defaults.projection);
     return s;
 }
@@ -146,7 +146,7 @@ void AllowanceAlerts::check() {
         // Another plan or a new month: its own record, and the settings as they are now.
         m_key = std::move(key);
         m_settings = readAlertSettings(m_optionPath);
-        m_sent = parseSent(lireini(kSentSection, m_key, m_optionPath));
+        m_sent = parseSent(lireini(option::kSentAlertsSection, m_key, m_optionPath));
     }
     // The pace of the month's first day says little (an hour on the first morning would make
     // hundreds by the end): the projection is heeded from its second day on.
@@ -181,7 +181,7 @@ void AllowanceAlerts::markSent(const std::vector<AlertKind>& kinds) {
         else
             m_sent.projection = true;
     }
-    ecrireini(kSentSection, m_key, sentText(m_sent), m_optionPath);
+    ecrireini(option::kSentAlertsSection, m_key, sentText(m_sent), m_optionPath);
 }
 
 }  // namespace vq

@@ -15,9 +15,9 @@
 
 namespace vq {
 
-// Section "Alertes" of "option.ini": "Seuil1" and "Seuil2", whole percentages of the allowance from
-// 1 to 100, the first below the second, and "Projection", "1" or "0". A value that is missing or
-// not one of these takes its default; two thresholds out of order both take theirs.
+// The alert settings of "option.ini": two thresholds, whole percentages of the allowance from 1 to
+// 100, the first below the second, and whether the projection alert is on, "1" or "0". A value that
+// is missing or not one of these takes its default; two thresholds out of order both take theirs.
 struct AlertSettings {
     int firstPercent = 80;
     int secondPercent = 100;

@@ -37,16 +37,4 @@ int compareDurations(std::string_view a, std::string_view b) {
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
-std::vector<std::string> planRecordFields(const std::string& record) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t slash = record.find('/', start);
-        fields.push_back(record.substr(start, slash - start));
-        if (slash == std::string::npos)
-            return fields;
-        start = slash + 1;
-    }
-}
-
 }  // namespace vq

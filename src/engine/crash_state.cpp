@@ -7,6 +7,7 @@
 #include "core/numbers.h"
 #include "engine/counting.h"
 #include "engine/engine.h"
+#include "engine/tempo_file.h"
 
 namespace vq {
 namespace {
@@ -36,23 +37,17 @@ void Engine::timer1Tick() {
 void Engine::writeCrashState(bool withOpenFlag) {
     MainState& s = m_state;
     // The plan name first: the restore files the figures under it.
-    IniBatch plan(s.cheminoption);
-    plan.set("Typeconex", "Forfait", s.planName);
-    written(plan.commit(), "the plan in use", s.cheminoption);
+    written(ecrireini(option::kSettingsSection, option::kPlanInUseKey, s.planName, s.cheminoption),
+            "the plan in use", s.cheminoption);
 
-    IniBatch state(s.chemintempo);
-    state.set("plantage", "tempspassé", s.duree);
-    state.set("plantage", "tempstotal", s.lcd1);
-    state.set("plantage", "tempsrestant", s.lcd2);
-    state.set("plantage", "date", s.connectionDate);
-    state.set("plantage", "heuredep", s.connectionTime);
-    state.set("plantage", "prix", s.amountDue);
+    const CrashFigures figures{s.duree, s.lcd1, s.lcd2, s.connectionDate, s.connectionTime, s.amountDue};
     if (withOpenFlag) {
         // Opening or closing: what a restore must find even after a power loss.
-        state.set("plantage", "ouinon", "2");
-        written(state.commit(), "the crash state", s.chemintempo);
+        written(tempo::writeFlag(s.chemintempo, ConnectionFlag::Counting, &figures), "the crash state",
+                s.chemintempo);
     } else {
-        written(state.commitDeferringFlush(kFiguresFlushedEvery), "the crash state", s.chemintempo);
+        written(tempo::writeFigures(s.chemintempo, figures, kFiguresFlushedEvery), "the crash state",
+                s.chemintempo);
     }
 }
 
@@ -77,33 +72,29 @@ bool sameConnection(const std::string& stored, const std::string& line) {
 
 }  // namespace
 
-// Turns the connection a crash (or an update, flag "3", only ever written while a connection is
+// Turns the connection a crash (or an update, EndedForUpdate, only ever written while a connection is
 // counted) interrupted into a record and the plan's totals, as its closing would have. A connection
 // already recorded is left alone: the closing (or an earlier restore) stored its totals and its
-// record and was cut short before the flag went back to "1".
+// record and was cut short before the flag went back to NoneOpen.
 void Engine::restoreInterruptedConnection() {
     MainState& s = m_state;
-    const std::string& tempo = s.chemintempo;
-    std::string length = lireini("plantage", "tempspassé", tempo);
-    std::string total = lireini("plantage", "tempstotal", tempo);
-    std::string left = lireini("plantage", "tempsrestant", tempo);
-    std::string amount = lireini("plantage", "prix", tempo);
+    CrashFigures f = tempo::readFigures(s.chemintempo);
     // Figures that are not durations cannot be a connection; storing them would spoil the totals.
-    if (!isDurationText(length) || !isDurationText(total) || !isDurationText(left))
+    if (!isDurationText(f.length) || !isDurationText(f.monthTotal) || !isDurationText(f.allowanceLeft))
         return;
 
-    setPlanName(lireini("Typeconex", "Forfait", s.cheminoption));
+    setPlanName(lireini(option::kSettingsSection, option::kPlanInUseKey, s.cheminoption));
     // The record goes after the ones already stored, whether or not the window has listed them yet.
     m_deps.records.load();
-    std::string line = makeRecordLine(length, lireini("plantage", "heuredep", tempo),
-                                      lireini("plantage", "date", tempo), s.planName);
+    std::string line = makeRecordLine(f.length, f.startTime, f.date, s.planName);
     const std::vector<std::string>& stored = m_deps.records.lines();
     for (auto it = stored.rbegin(); it != stored.rend(); ++it) {
         if (sameConnection(*it, line))
             return;
     }
     s.lastConnectionPlan = s.planName;
-    m_closing = ClosedConnection{s.planName, std::move(line), total, left, numberTextOrZero(amount)};
+    m_closing = ClosedConnection{s.planName, std::move(line), std::move(f.monthTotal),
+                                 std::move(f.allowanceLeft), numberTextOrZero(f.amountDue)};
     storeClosedConnection();
 }
 

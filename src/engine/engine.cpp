@@ -7,6 +7,7 @@
 #include "core/numbers.h"
 #include "core/utf8.h"
 #include "engine/counting.h"
+#include "engine/tempo_file.h"
 #include "plans/day_progress.h"
 
 namespace vq {
@@ -26,11 +27,12 @@ void Engine::notify() {
 void Engine::formLoad() {
     MainState& s = m_state;
     s.sansquestion = 0;
-    s.cheminoption = m_dataFolder + "/option.ini";
-    s.chemintempo = m_dataFolder + "/tempo.ini";
+    s.cheminoption = option::filePath(m_dataFolder);
+    s.chemintempo = tempo::filePath(m_dataFolder);
 
     // The version is a 16-bit number; anything else leaves the update check off.
-    std::optional<long long> version = parseWhole(lireini("Typeconex", "Version", s.cheminoption));
+    std::optional<long long> version =
+        parseWhole(lireini(option::kSettingsSection, option::kVersionKey, s.cheminoption));
     if (version && *version >= -32768 && *version <= 32767)
         s.versioninstallee = static_cast<int>(*version);
 
@@ -39,36 +41,36 @@ void Engine::formLoad() {
     if (m_hooks.lireskin)
         m_hooks.lireskin();
 
-    std::string flag = lireini("plantage", "ouinon", s.chemintempo);
-    if (flag == "2" || flag == "3")
+    if (tempo::leftOpen(tempo::readFlag(s.chemintempo)))
         restoreInterruptedConnection();
     // A restored connection not stored yet keeps its flag, so that a crash restores it again.
     if (!m_closing)
-        written(ecrireini("plantage", "ouinon", "1", s.chemintempo), "the connection flag", s.chemintempo);
+        written(tempo::writeFlag(s.chemintempo, ConnectionFlag::NoneOpen), "the connection flag",
+                s.chemintempo);
 
     s.connectionDate = dateText(m_deps.clock.today());
     s.connectionTime = timeText(m_deps.clock.now());
 
-    setPlanName(lireini("Typeconex", "Forfait", s.cheminoption));
+    setPlanName(lireini(option::kSettingsSection, option::kPlanInUseKey, s.cheminoption));
     loadPlanRecord();
     s.temps2 = s.temps;
-    s.tmpstotal = lireini(plansSection(), "temps", s.cheminoption);
+    s.tmpstotal = lireini(plansSection(), option::kMonthTotalKey, s.cheminoption);
     s.lcd1 = s.tmpstotal;
-    setPlanName(lireini("Typeconex", "Forfait", s.cheminoption));
+    setPlanName(lireini(option::kSettingsSection, option::kPlanInUseKey, s.cheminoption));
 
     if (m_hooks.repsup)
         m_hooks.repsup();
 
-    if (lireini(plansSection(), "forfaitdep", s.cheminoption) == "1")
+    if (lireini(plansSection(), option::kUsedUpKey, s.cheminoption) == "1")
         s.lcd2 = "00:00:00";
     else
-        s.lcd2 = lireini(plansSection(), "avf", s.cheminoption);
+        s.lcd2 = lireini(plansSection(), option::kAllowanceLeftKey, s.cheminoption);
     s.ouinon = "1";
     s.etatconnexion = "1";
-    s.prixavant = lireini(plansSection(), "prix", s.cheminoption);
+    s.prixavant = lireini(plansSection(), option::kAmountDueKey, s.cheminoption);
     s.amountDue = s.prixavant;
-    written(ecrireini("Typeconex", "Date", dateTimeText(m_deps.clock.today(), m_deps.clock.now()),
-                      s.cheminoption),
+    written(ecrireini(option::kSettingsSection, option::kLastStartKey,
+                      dateTimeText(m_deps.clock.today(), m_deps.clock.now()), s.cheminoption),
             "the start date", s.cheminoption);
 
     s.timer2Interval = 900;
@@ -96,28 +98,28 @@ void Engine::profilesChanged() {
 // Fills the plan fields from the plan record, field by field; fields the record lacks stay as they are.
 void Engine::loadPlanRecord() {
     MainState& s = m_state;
-    std::string record = lireini("Forfaits", s.planName, s.cheminoption);
+    std::string record = lireini(option::kPlansSection, s.planName, s.cheminoption);
     if (record.empty())
         return;
-    std::vector<std::string> f = planRecordFields(record);
+    std::vector<std::string> f = option::splitPlanRecord(record);
     std::string* targets[] = {&s.payingDay, &s.monthStartDay, &s.firstMinutePrice, &s.minutePrice,
                               &s.amountDue};
-    for (std::size_t i = 0; i < 5 && i < f.size(); ++i)
+    for (std::size_t i = 0; i <= option::kAmountDueField && i < f.size(); ++i)
         *targets[i] = f[i];
     if (!isDayBoxText(s.payingDay))
         s.payingDay.clear();  // the day box shows one of its days or nothing
-    if (f.size() > 5) {
+    if (f.size() > option::kFreePeriodField) {
         // A free-period flag that is not a whole number is skipped like any failing step.
-        std::optional<long long> check = parseWhole(f[5]);
+        std::optional<long long> check = parseWhole(f[option::kFreePeriodField]);
         if (check && *check >= -32768 && *check <= 32767)
             s.freePeriod = static_cast<int>(*check);
     }
-    if (f.size() > 6)
-        s.temps = f[6];
-    if (f.size() > 7)
-        s.freeStart = f[7];
-    if (f.size() > 8)
-        s.freeEnd = f[8];
+    if (f.size() > option::kAllowanceField)
+        s.temps = f[option::kAllowanceField];
+    if (f.size() > option::kFreeStartField)
+        s.freeStart = f[option::kFreeStartField];
+    if (f.size() > option::kFreeEndField)
+        s.freeEnd = f[option::kFreeEndField];
 }
 
 void Engine::setPlanName(const std::string& name) {
@@ -130,9 +132,9 @@ void Engine::setPlanName(const std::string& name) {
 void Engine::connectClick() {
     MainState& s = m_state;
     loadPlanRecord();
-    s.tmpstotal = lireini(plansSection(), "temps", s.cheminoption);
+    s.tmpstotal = lireini(plansSection(), option::kMonthTotalKey, s.cheminoption);
     s.lcd1 = s.tmpstotal;
-    s.lcd2 = lireini(plansSection(), "avf", s.cheminoption);
+    s.lcd2 = lireini(plansSection(), option::kAllowanceLeftKey, s.cheminoption);
     s.temps2 = s.temps;
 }
 

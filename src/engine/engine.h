@@ -15,6 +15,7 @@
 #include "engine/ports.h"
 #include "plans/main_state.h"
 #include "records/main_window_port.h"
+#include "records/option_file.h"
 #include "records/record_store.h"
 
 namespace vq {
@@ -68,7 +69,7 @@ public:
     void setAmountDue(const std::string& amount) override;
 
 private:
-    std::string plansSection() const { return "Dernc " + m_state.planName; }
+    std::string plansSection() const { return option::totalsSection(m_state.planName); }
     void notify();
     void loadPlanRecord();
     void readProfiles();

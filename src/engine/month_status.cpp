@@ -1,13 +1,15 @@
 #include "engine/month_status.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "core/duration.h"
 #include "core/ini_store.h"
 #include "core/numbers.h"
 #include "engine/counting.h"
-#include "plans/plan_settings.h"
+#include "engine/tempo_file.h"
+#include "records/option_file.h"
 
 namespace vq {
 namespace {
@@ -19,40 +21,38 @@ std::int64_t secondsOrZero(const std::string& duration) {
 }  // namespace
 
 std::string currentPlan(const std::string& dataFolder) {
-    return lireini("Typeconex", "Forfait", dataFolder + "/option.ini");
+    return lireini(option::kSettingsSection, option::kPlanInUseKey, option::filePath(dataFolder));
 }
 
 std::optional<MonthStatus> readMonthStatus(const std::string& dataFolder, const std::string& plan,
                                            const Clock& clock) {
-    const std::string option = resolveIniPath(dataFolder + "/option.ini");
-    const std::string tempo = resolveIniPath(dataFolder + "/tempo.ini");
-    const std::string record = lireini(kPlansSection, plan, option);
-    const std::string section = totalsSection(plan);
-    std::string used = lireini(section, "temps", option);
-    std::string left = lireini(section, "avf", option);
-    std::string amount = lireini(section, "prix", option);
+    const std::string optionPath = resolveIniPath(option::filePath(dataFolder));
+    const std::string tempoPath = resolveIniPath(tempo::filePath(dataFolder));
+    const std::string record = lireini(option::kPlansSection, plan, optionPath);
+    const std::string section = option::totalsSection(plan);
+    std::string used = lireini(section, option::kMonthTotalKey, optionPath);
+    std::string left = lireini(section, option::kAllowanceLeftKey, optionPath);
+    std::string amount = lireini(section, option::kAmountDueKey, optionPath);
     if (plan.empty() || (record.empty() && used.empty() && left.empty()))
         return std::nullopt;
 
     MonthStatus s;
     s.plan = plan;
-    // The crash-state writer stores the plan's name before the figures, flag "2" while it counts
-    // ("3" when an update ends the program mid-connection: the next start stores the connection).
-    const std::string flag = lireini("plantage", "ouinon", tempo);
-    if ((flag == "2" || flag == "3") && currentPlan(dataFolder) == plan) {
-        const std::string total = lireini("plantage", "tempstotal", tempo);
-        const std::string rest = lireini("plantage", "tempsrestant", tempo);
-        if (isDurationText(total) && isDurationText(rest)) {
+    // The crash-state writer stores the plan's name before the figures, flag Counting while it counts
+    // (EndedForUpdate when an update ends the program mid-connection: the next start stores it).
+    if (tempo::leftOpen(tempo::readFlag(tempoPath)) && currentPlan(dataFolder) == plan) {
+        CrashFigures f = tempo::readFigures(tempoPath);
+        if (isDurationText(f.monthTotal) && isDurationText(f.allowanceLeft)) {
             s.counting = true;
-            used = total;
-            left = rest;
-            amount = lireini("plantage", "prix", tempo);
+            used = std::move(f.monthTotal);
+            left = std::move(f.allowanceLeft);
+            amount = std::move(f.amountDue);
         }
     }
-    const std::vector<std::string> terms = planRecordFields(record);
+    const std::vector<std::string> terms = option::splitPlanRecord(record);
     const auto term = [&terms](std::size_t i) { return i < terms.size() ? terms[i] : std::string(); };
-    const std::optional<long long> startDay = parseWhole(term(1));
-    const double allowanceHours = std::floor(numberOrZero(term(6)));
+    const std::optional<long long> startDay = parseWhole(term(option::kMonthStartDayField));
+    const double allowanceHours = std::floor(numberOrZero(term(option::kAllowanceField)));
 
     s.usedSeconds = secondsOrZero(used);
     s.allowanceLeftSeconds = secondsOrZero(left);
@@ -61,8 +61,9 @@ std::optional<MonthStatus> readMonthStatus(const std::string& dataFolder, const 
     const Date today = clock.today();
     s.month =
         billingMonth(today, startDay && *startDay >= 1 && *startDay <= 31 ? static_cast<int>(*startDay) : 1);
-    s.projection = projectMonth({s.usedSeconds, s.allowanceSeconds, s.amountDue, numberOrZero(term(3))},
-                                s.month, today, clock.now());
+    s.projection = projectMonth(
+        {s.usedSeconds, s.allowanceSeconds, s.amountDue, numberOrZero(term(option::kMinutePriceField))},
+        s.month, today, clock.now());
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include "core/price.h"
 #include "engine/counting.h"
 #include "engine/engine.h"
+#include "engine/tempo_file.h"
 #include "plans/day_progress.h"
 
 namespace vq {
@@ -48,7 +49,8 @@ void Engine::timer2Tick() {
         s.nomconnexion = m_deps.source.activeConnectionName();
         // A connection selects a plan only when a plan of its name is saved; any other billed
         // connection (a phone's hotspot) is counted under the plan in use.
-        if (!s.nomconnexion.empty() && !lireini("Forfaits", s.nomconnexion, s.cheminoption).empty())
+        if (!s.nomconnexion.empty() &&
+            !lireini(option::kPlansSection, s.nomconnexion, s.cheminoption).empty())
             setPlanName(s.nomconnexion);
         if (m_deps.tray)
             m_deps.tray->setTip(trayTipText());
@@ -77,9 +79,8 @@ void Engine::timer2Tick() {
             // crash-state write cannot record the previous connection again.
             writeCrashState(true);
         } else {
-            IniBatch flag(s.chemintempo);
-            flag.set("plantage", "ouinon", "2");
-            written(flag.commit(), "the connection flag", s.chemintempo);
+            written(tempo::writeFlag(s.chemintempo, ConnectionFlag::Counting), "the connection flag",
+                    s.chemintempo);
         }
     } else {
         closeConnection();
@@ -115,7 +116,7 @@ void Engine::price() {
     MainState& s = m_state;
     if (s.lcd2 != "00:00:00" && s.temps != "00")
         return;
-    s.prixavant = lireini(plansSection(), "prix", s.cheminoption);
+    s.prixavant = lireini(plansSection(), option::kAmountDueKey, s.cheminoption);
     // What earlier connections of the month owe, plus this one at the length the last tick showed.
     s.amountDue = formatDecimal(connectionPrice(s.duree, s.firstMinutePrice, s.minutePrice) +
                                 numberOrZero(s.prixavant));
@@ -129,7 +130,7 @@ void Engine::closeConnection() {
     if (s.ouinon != "2" || m_closing)
         return;
     s.lastConnectionPlan = s.planName;
-    // The final figures go to the state file, flag still "2": until the record and the totals are
+    // The final figures go to the state file, flag still Counting: until the record and the totals are
     // stored, a crash makes the next start store exactly what this closing stores.
     writeCrashState(true);
     m_closing = ClosedConnection{s.planName,
@@ -139,13 +140,14 @@ void Engine::closeConnection() {
 }
 
 // Stores the ended connection: its record and its totals in one replacement of the file, then the
-// flag "1". False while they cannot be written yet (the store keeps them and writes them later).
+// flag NoneOpen. False while they cannot be written yet (the store keeps them and writes them later).
 bool Engine::storeClosedConnection() {
     MainState& s = m_state;
     ClosedConnection& c = *m_closing;
-    const std::string section = "Dernc " + c.plan;
-    const IniValues totals{
-        {section, "temps", c.total}, {section, "avf", c.left}, {section, "prix", c.amount}};
+    const std::string section = option::totalsSection(c.plan);
+    const IniValues totals{{section, option::kMonthTotalKey, c.total},
+                           {section, option::kAllowanceLeftKey, c.left},
+                           {section, option::kAmountDueKey, c.amount}};
     if (!c.recordAdded) {
         c.recordAdded = true;
         const bool stored = m_deps.records.append(c.line, totals);
@@ -164,10 +166,8 @@ bool Engine::storeClosedConnection() {
         return false;
     m_closing.reset();
     s.ouinon = "1";
-    // A flag left at "2" is harmless now: the restore finds the record and stores nothing twice.
-    IniBatch flag(s.chemintempo);
-    flag.set("plantage", "ouinon", "1");
-    written(flag.commit(), "the connection flag", s.chemintempo);
+    // A flag left at Counting is harmless now: the restore finds the record and stores nothing twice.
+    written(tempo::writeFlag(s.chemintempo, ConnectionFlag::NoneOpen), "the connection flag", s.chemintempo);
     return true;
 }
 
@@ -192,7 +192,7 @@ void Engine::count() {
     s.label1_0 = connectionLength();
     s.label7 = s.label1_0;
     s.duree = s.label1_0;
-    std::string storedTotal = lireini(plansSection(), "temps", s.cheminoption);
+    std::string storedTotal = lireini(plansSection(), option::kMonthTotalKey, s.cheminoption);
     if (isDurationText(storedTotal)) {
         s.tmpstotal = ajoutemps(s.duree, storedTotal);
         s.lcd1 = s.tmpstotal;
@@ -211,10 +211,10 @@ void Engine::allowanceStep() {
     }
     if (usedUp && hours == 0) {
         IniBatch flag(s.cheminoption);
-        flag.set(plansSection(), "forfaitdep", "1");
+        flag.set(plansSection(), option::kUsedUpKey, "1");
         written(flag.commit(), "the used-up allowance flag", s.cheminoption);
     } else {
-        std::string allowance = lireini(plansSection(), "avf", s.cheminoption);
+        std::string allowance = lireini(plansSection(), option::kAllowanceLeftKey, s.cheminoption);
         if (isDurationText(allowance)) {
             // A length beyond the allowance (a tick that missed the exact second) leaves nothing.
             s.lcd2 = compareDurations(s.duree, allowance) >= 0 ? "00:00:00" : Enlevetps(allowance, s.duree);

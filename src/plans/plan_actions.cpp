@@ -5,6 +5,7 @@
 #include "core/dates.h"
 #include "core/ini_store.h"
 #include "plans/plan_settings.h"
+#include "records/option_file.h"
 
 namespace vq {
 namespace {
@@ -39,17 +40,17 @@ bool PlanActions::savePlan() {
     saved.monthStartDay = repairMonthStartDay(saved.monthStartDay);
     const std::string record = planRecord(saved);
     const std::string allowanceLeft = saved.temps + ":00:00";
-    const std::string totals = totalsSection(plan);
+    const std::string totals = option::totalsSection(plan);
 
     bool stored = false;
     if (iniValueStorable(record) && iniValueStorable(allowanceLeft)) {
         // The record and the reset totals replace the file together, so a failure leaves neither.
         IniBatch batch(m_state.cheminoption);
-        batch.set(kPlansSection, plan, record);
-        batch.set(totals, "temps", kZeroDuration);
-        batch.set(totals, "avf", allowanceLeft);
-        batch.set(totals, "forfaitdep", "2");
-        batch.set(totals, "prix", "0");
+        batch.set(option::kPlansSection, plan, record);
+        batch.set(totals, option::kMonthTotalKey, kZeroDuration);
+        batch.set(totals, option::kAllowanceLeftKey, allowanceLeft);
+        batch.set(totals, option::kUsedUpKey, "2");
+        batch.set(totals, option::kAmountDueKey, "0");
         stored = batch.commit();
     }
     if (!stored) {
@@ -78,17 +79,17 @@ bool PlanActions::savePlan() {
 }
 
 bool PlanActions::resetTotals(const std::string& plan, const std::string& allowanceLeft) {
-    const std::string totals = totalsSection(plan);
+    const std::string totals = option::totalsSection(plan);
     // A name that cannot be a section never had totals stored under it: nothing to reset.
-    if (!iniNamesStorable(totals, "temps"))
+    if (!iniNamesStorable(totals, option::kMonthTotalKey))
         return true;
     if (!iniValueStorable(allowanceLeft))
         return false;
     IniBatch batch(m_state.cheminoption);
-    batch.set(totals, "temps", kZeroDuration);
-    batch.set(totals, "avf", allowanceLeft);
-    batch.set(totals, "prix", "0");
-    batch.set(totals, "forfaitdep", "2");
+    batch.set(totals, option::kMonthTotalKey, kZeroDuration);
+    batch.set(totals, option::kAllowanceLeftKey, allowanceLeft);
+    batch.set(totals, option::kAmountDueKey, "0");
+    batch.set(totals, option::kUsedUpKey, "2");
     return batch.commit();
 }
 
@@ -123,7 +124,8 @@ bool PlanActions::deletefun() {
 }
 
 void PlanActions::repsup() {
-    std::optional<Date> last = parseDateText(lireini("Typeconex", "Date", m_state.cheminoption));
+    std::optional<Date> last =
+        parseDateText(lireini(option::kSettingsSection, option::kLastStartKey, m_state.cheminoption));
     if (!last)
         return;
     const long days = daysBetween(*last, m_clock.today());

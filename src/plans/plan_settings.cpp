@@ -3,13 +3,10 @@
 #include "core/ini_store.h"
 #include "core/numbers.h"
 #include "core/utf8.h"
+#include "records/option_file.h"
 #include "records/record_store.h"
 
 namespace vq {
-
-std::string totalsSection(std::string_view plan) {
-    return std::string(kTotalsPrefix) + std::string(plan);
-}
 
 std::string normaliseAllowance(std::string_view hours) {
     if (hours.empty())
@@ -30,9 +27,9 @@ std::string repairMonthStartDay(std::string_view day) {
 }
 
 std::string planRecord(const MainState& s) {
-    const char* flag = s.freePeriod == 1 ? "1" : "0";
-    return s.payingDay + "/" + s.monthStartDay + "/" + s.firstMinutePrice + "/" + s.minutePrice + "/" +
-           s.amountDue + "/" + flag + "/" + s.temps + "/" + s.freeStart + "/" + s.freeEnd;
+    return option::joinPlanRecord({s.payingDay, s.monthStartDay, s.firstMinutePrice, s.minutePrice,
+                                   s.amountDue, s.freePeriod == 1 ? "1" : "0", s.temps, s.freeStart,
+                                   s.freeEnd});
 }
 
 std::optional<std::string> planNameRefusal(std::string_view name) {
@@ -41,9 +38,10 @@ std::optional<std::string> planNameRefusal(std::string_view name) {
     if (utf8::characterCount(name) > kMaxPlanNameChars)
         return kPlanNameTooLongMessage;
     // A plan name ends every connection record, so it must not hold the record's field separator;
-    // it is also a key of "Forfaits" and part of the totals' section name.
-    if (name.find(kFieldSeparator) != std::string_view::npos || !iniNamesStorable(kPlansSection, name) ||
-        !iniNamesStorable(totalsSection(name), "temps"))
+    // it is also a key of the plans section and part of the name of its totals' section.
+    if (name.find(kFieldSeparator) != std::string_view::npos ||
+        !iniNamesStorable(option::kPlansSection, name) ||
+        !iniNamesStorable(option::totalsSection(name), option::kMonthTotalKey))
         return "Le nom « " + std::string(name) +
                " » ne peut pas servir de nom de forfait : choisissez un autre nom.";
     return std::nullopt;

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "core/ini_store.h"
-#include "core/numbers.h"
-#include "plans/plan_settings.h"
+#include "records/option_file.h"
 
 namespace vq {
 namespace {
@@ -82,9 +81,9 @@ ReportLayout layoutReport(const std::vector<std::string>& records, std::optional
 std::vector<PlanTotals> readPlanTotals(const std::vector<std::string>& plans, const std::string& optionPath) {
     std::vector<PlanTotals> result;
     for (const std::string& plan : plans) {
-        const std::string section = totalsSection(plan);
-        result.push_back(
-            PlanTotals{plan, lireini(section, "temps", optionPath), lireini(section, "prix", optionPath)});
+        const std::string section = option::totalsSection(plan);
+        result.push_back(PlanTotals{plan, lireini(section, option::kMonthTotalKey, optionPath),
+                                    lireini(section, option::kAmountDueKey, optionPath)});
     }
     return result;
 }
@@ -95,7 +94,7 @@ bool printConnections(const MainState& state, const RecordStore& records, Dialog
                      DialogIcon::None) != DialogAnswer::Yes)
         return false;
 
-    const std::optional<long long> count = parseWhole(lireini("nbdent", "n°", state.cheminoption));
+    const std::optional<long long> count = records.storedCount();
     // The plan in use is reported too when it is a name typed into the plan box rather than one of
     // its listed profiles (where the machine offers no profiles, every plan is such a name).
     std::vector<std::string> plans = state.profiles;

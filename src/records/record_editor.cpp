@@ -13,15 +13,12 @@
 #include "core/numbers.h"
 #include "core/price.h"
 #include "core/utf8.h"
+#include "records/option_file.h"
 
 namespace vq {
 namespace {
 
 constexpr const char* kZero = "00:00:00";
-
-std::string totalsSection(const std::string& plan) {
-    return "Dernc " + plan;
-}
 
 // The allowance in whole hours; nothing when it is not a number.
 std::optional<long long> allowance(const MainWindowPort& main) {
@@ -122,7 +119,7 @@ bool RecordEditor::add(RecordsRows& rows) {
     const std::string plan = rows.addPlan;
     const std::string d = rows.addDuration;
     // An add goes by the stored allowance left, not by the main window's allowance test.
-    const double prixRead = countIn(rows, plan, d, total(plan, "avf") != kZero);
+    const double prixRead = countIn(rows, plan, d, total(plan, option::kAllowanceLeftKey) != kZero);
     rows.addStartTime.clear();
     rows.addDate.clear();
     rows.addDuration.clear();
@@ -198,13 +195,13 @@ bool RecordEditor::remove(RecordsRows& rows) {
 // left falls while `allowanceMoves`, else the amount due grows. Returns the amount due read before.
 double RecordEditor::countIn(RecordsRows& rows, const std::string& plan, const std::string& d,
                              bool allowanceMoves) {
-    const std::string avf = total(plan, "avf");
-    const std::string temps = total(plan, "temps");
+    const std::string avf = total(plan, option::kAllowanceLeftKey);
+    const std::string temps = total(plan, option::kMonthTotalKey);
     rows.newMonthTotal = ajoutemps(temps, d);
-    setTotal(plan, "temps", rows.newMonthTotal);
+    setTotal(plan, option::kMonthTotalKey, rows.newMonthTotal);
     if (allowanceMoves) {
         rows.newAllowanceLeft = allowanceLeftAfter(avf, d);
-        setTotal(plan, "avf", rows.newAllowanceLeft);
+        setTotal(plan, option::kAllowanceLeftKey, rows.newAllowanceLeft);
     }
     const double prixRead = amountDue(plan);
     if (!allowanceMoves)
@@ -216,13 +213,13 @@ double RecordEditor::countIn(RecordsRows& rows, const std::string& plan, const s
 // allowance left grows or, once the allowance is used up, the amount due falls.
 void RecordEditor::takeBack(RecordsRows& rows, const std::string& plan, const std::string& d,
                             bool showAmount) {
-    const std::string avf = total(plan, "avf");
-    const std::string temps = total(plan, "temps");
+    const std::string avf = total(plan, option::kAllowanceLeftKey);
+    const std::string temps = total(plan, option::kMonthTotalKey);
     rows.newMonthTotal = Enlevetps(temps, d);
-    setTotal(plan, "temps", rows.newMonthTotal);
+    setTotal(plan, option::kMonthTotalKey, rows.newMonthTotal);
     if (allowanceTest()) {
         rows.newAllowanceLeft = ajoutemps(avf, d);
-        setTotal(plan, "avf", rows.newAllowanceLeft);
+        setTotal(plan, option::kAllowanceLeftKey, rows.newAllowanceLeft);
     } else {
         setAmountDue(plan, amountDue(plan) - connectionPrice(d), showAmount);
     }
@@ -240,9 +237,9 @@ bool RecordEditor::allowanceTest() const {
 
 void RecordEditor::refreshMainWindow() {
     const std::string plan = m_main.planName();
-    m_main.setMonthTotal(total(plan, "temps"));
+    m_main.setMonthTotal(total(plan, option::kMonthTotalKey));
     if (allowanceTest())
-        m_main.setLcd2(total(plan, "avf"));
+        m_main.setLcd2(total(plan, option::kAllowanceLeftKey));
 }
 
 void RecordEditor::overageCheck(const RecordsRows& rows, double prixRead) {
@@ -257,8 +254,8 @@ void RecordEditor::overageCheck(const RecordsRows& rows, double prixRead) {
     const std::string excess = Enlevetps(rows.newMonthTotal, hoursDuration(*hours));
     const std::string amount = formatDecimal(prixRead + connectionPrice(excess));
     m_main.setAmountDue(amount);
-    setTotal(plan, "prix", amount);
-    setTotal(plan, "avf", kZero);
+    setTotal(plan, option::kAmountDueKey, amount);
+    setTotal(plan, option::kAllowanceLeftKey, kZero);
 }
 
 bool RecordEditor::fieldsAcceptable(const std::string& date, const std::string& plan) {
@@ -282,7 +279,7 @@ bool RecordEditor::lineLongEnough(const std::string& line) {
 }
 
 std::string RecordEditor::total(const std::string& plan, const char* key) const {
-    const std::string section = totalsSection(plan);
+    const std::string section = option::totalsSection(plan);
     // This operation's values, then those the store could not write yet, then the file.
     for (const IniValues* values : {&m_pending, &m_store.unwritten()}) {
         for (auto it = values->rbegin(); it != values->rend(); ++it) {
@@ -294,16 +291,16 @@ std::string RecordEditor::total(const std::string& plan, const char* key) const 
 }
 
 void RecordEditor::setTotal(const std::string& plan, const char* key, const std::string& value) {
-    m_pending.push_back({totalsSection(plan), key, value});
+    m_pending.push_back({option::totalsSection(plan), key, value});
 }
 
 double RecordEditor::amountDue(const std::string& plan) const {
-    return numberOrZero(total(plan, "prix"));
+    return numberOrZero(total(plan, option::kAmountDueKey));
 }
 
 void RecordEditor::setAmountDue(const std::string& plan, double amount, bool show) {
     const std::string text = formatDecimal(amount);
-    setTotal(plan, "prix", text);
+    setTotal(plan, option::kAmountDueKey, text);
     if (show)
         m_main.setAmountDue(text);
 }

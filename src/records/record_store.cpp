@@ -9,13 +9,10 @@
 #include "core/ini_store.h"
 #include "core/ini_text.h"
 #include "core/numbers.h"
+#include "records/option_file.h"
 
 namespace vq {
 namespace {
-
-constexpr const char* kRecordSection = "Enregistrement";
-constexpr const char* kCounterSection = "nbdent";
-constexpr const char* kCounterKey = "n°";
 
 constexpr int kMaxKey = kMaxRecords;
 
@@ -23,7 +20,7 @@ constexpr int kMaxKey = kMaxRecords;
 // by key.
 std::vector<std::pair<int, std::string>> numberedLines(const std::string& path) {
     std::vector<std::pair<int, std::string>> lines;
-    for (auto& [name, value] : lireiniSection(kRecordSection, path)) {
+    for (auto& [name, value] : lireiniSection(option::kRecordsSection, path)) {
         std::optional<long long> key = parseWhole(name);
         if (!key || *key < 0 || *key > kMaxKey || std::to_string(*key) != name)
             continue;
@@ -47,7 +44,8 @@ int counterFor(const std::vector<std::pair<int, std::string>>& lines, const std:
         else
             highestLine = std::max(highestLine, k);
     }
-    std::optional<long long> counter = parseWhole(lireini(kCounterSection, kCounterKey, path));
+    std::optional<long long> counter =
+        parseWhole(lireini(option::kCounterSection, option::kCounterKey, path));
     if (counter && *counter >= 0 && *counter <= kMaxKey &&
         (*counter >= highestLine || lowestHole <= *counter))
         return static_cast<int>(*counter);
@@ -71,6 +69,10 @@ std::string storableLine(const std::string& line) {
 
 bool samePlan(std::string_view a, std::string_view b) {
     return ini::trimBlanks(a) == ini::trimBlanks(b);
+}
+
+std::optional<long long> RecordStore::storedCount() const {
+    return parseWhole(lireini(option::kCounterSection, option::kCounterKey, m_optionPath));
 }
 
 bool RecordStore::keepsWhole(const std::string& line) {
@@ -145,8 +147,8 @@ bool RecordStore::append(const std::string& line, const IniValues& alongside) {
     // The line and the counter go into one replacement of the file: the new record and the counter
     // that makes the loader read it appear together, or neither does.
     IniBatch batch(resolveIniPath(m_optionPath));
-    batch.set(kRecordSection, std::to_string(key), stored);
-    batch.set(kCounterSection, kCounterKey, std::to_string(key));
+    batch.set(option::kRecordsSection, std::to_string(key), stored);
+    batch.set(option::kCounterSection, option::kCounterKey, std::to_string(key));
     for (const IniValue& v : alongside)
         batch.set(v.section, v.key, v.value);
     bool ok = batch.commit();
@@ -170,7 +172,8 @@ bool RecordStore::replace(int position, const std::string& line, const IniValues
         ok = rewrite(0, alongside);
     } else {
         IniBatch batch(resolveIniPath(m_optionPath));
-        batch.set(kRecordSection, std::to_string(m_keys[static_cast<std::size_t>(position)]), stored);
+        batch.set(option::kRecordsSection, std::to_string(m_keys[static_cast<std::size_t>(position)]),
+                  stored);
         for (const IniValue& v : alongside)
             batch.set(v.section, v.key, v.value);
         ok = batch.commit();
@@ -223,9 +226,9 @@ bool RecordStore::rewrite(int unchangedBefore, const IniValues& alongside) {
         from = unchangedBefore;
     IniBatch batch(resolveIniPath(m_optionPath));
     for (int k = from; k < n; ++k)
-        batch.set(kRecordSection, std::to_string(k), m_lines[static_cast<std::size_t>(k)]);
-    batch.set(kRecordSection, std::to_string(n), "");
-    batch.set(kCounterSection, kCounterKey, std::to_string(n));
+        batch.set(option::kRecordsSection, std::to_string(k), m_lines[static_cast<std::size_t>(k)]);
+    batch.set(option::kRecordsSection, std::to_string(n), "");
+    batch.set(option::kCounterSection, option::kCounterKey, std::to_string(n));
     for (const IniValue& v : m_unwritten)
         batch.set(v.section, v.key, v.value);
     for (const IniValue& v : alongside)

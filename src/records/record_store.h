@@ -1,8 +1,9 @@
 #pragma once
-// The connection records: the in-memory list and its copy in "option.ini" (section "Enregistrement",
-// counter "nbdent"/"n°"), changed together by every operation.
+// The connection records: the in-memory list and its copy in "option.ini" (the records section and
+// its counter), changed together by every operation.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,8 @@ public:
     const std::vector<std::string>& lines() const { return m_lines; }
     int count() const { return static_cast<int>(m_lines.size()); }
     bool full() const { return count() >= kMaxRecords; }
+    // The counter as the file holds it now, when it is a whole number (the loader may go by another).
+    std::optional<long long> storedCount() const;
     // Whether `line` can be stored and read back as it is (not empty, short enough, one line).
     static bool keepsWhole(const std::string& line);
 

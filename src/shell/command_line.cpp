@@ -6,6 +6,7 @@
 #include "core/duration.h"
 #include "core/numbers.h"
 #include "engine/month_status.h"
+#include "records/option_file.h"
 #include "records/record_store.h"
 
 namespace vq {
@@ -186,7 +187,7 @@ int runCommandLine(const CommandLine& command, const std::string& dataFolder, co
             return kExitDone;
         }
         case CommandLine::Action::ExportCsv: {
-            RecordStore records(dataFolder + "/option.ini");
+            RecordStore records(option::filePath(dataFolder));
             records.load();
             if (!writeRecordsCsv(records.lines(), {command.plan, command.month}, command.file)) {
                 err << "Varlotte : impossible d'écrire le fichier « " << command.file << " ».\n";

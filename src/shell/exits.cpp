@@ -4,14 +4,17 @@
 #include <cstdlib>
 
 #include "core/ini_store.h"
+#include "engine/tempo_file.h"
+#include "records/option_file.h"
 
 namespace vq {
 
 bool writeExitState(const MainState& state, bool endedConnectionUnstored) {
     if (endedConnectionUnstored)
         return false;
-    const bool flagWritten = ecrireini("plantage", "ouinon", "1", state.chemintempo);
-    const bool planWritten = ecrireini("Typeconex", "Forfait", state.planName, state.cheminoption);
+    const bool flagWritten = tempo::writeFlag(state.chemintempo, ConnectionFlag::NoneOpen);
+    const bool planWritten =
+        ecrireini(option::kSettingsSection, option::kPlanInUseKey, state.planName, state.cheminoption);
     return flagWritten && planWritten;
 }
 

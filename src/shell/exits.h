@@ -8,7 +8,8 @@
 
 namespace vq {
 
-// Writes "ouinon" = "1" to the state file, then the plan box text as "Forfait" to "option.ini".
+// Writes the flag "no connection open" to the state file, then the plan box text as the plan in use
+// to "option.ini".
 // A connection being counted is dropped, not recorded. Returns false when a write failed (the other
 // one is still attempted). When a connection that already ended could not be stored yet (a full
 // disk), nothing is written: the state file still describes it, so the next start stores it.

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/ini_store.h"
+#include "engine/tempo_file.h"
+#include "records/option_file.h"
 #include "shell/update_addresses.h"
 #include "shell/update_fetcher.h"
 
@@ -266,14 +268,14 @@ bool Updater::install(const std::string& offeredVersion, MainState& state, Launc
         return false;
     }
     if (state.etatconnexion == "2") {
-        ecrireini("plantage", "ouinon", "3", state.chemintempo);
+        tempo::writeFlag(state.chemintempo, ConnectionFlag::EndedForUpdate);
     }
     return true;
 }
 
 bool Updater::declineForever(MainState& state) {
     state.versioninstallee = 0;
-    return ecrireini("Typeconex", "Version", "0", state.cheminoption);
+    return ecrireini(option::kSettingsSection, option::kVersionKey, "0", state.cheminoption);
 }
 
 }  // namespace vq

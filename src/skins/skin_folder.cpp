@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/ini_store.h"
+#include "records/option_file.h"
 
 namespace vq {
 
@@ -75,7 +76,7 @@ std::optional<std::string> findSkinFile(const std::vector<std::string>& folders,
 
 std::vector<std::string> skinFolders(const std::string& optionIni, const std::string& dataFolder,
                                      const std::string& programFolder) {
-    const std::string chosen = lireini("Typeconex", "Dossier", optionIni);
+    const std::string chosen = lireini(option::kSettingsSection, option::kSkinFolderKey, optionIni);
     if (!chosen.empty()) {
         return {chosen};
     }
@@ -134,7 +135,7 @@ SkinAcceptResult acceptSkinFolder(const std::string& verdict, const std::string&
         with.dialogs.show("Nom de dossier invalide", "Erreur", DialogButtons::Ok, DialogIcon::None);
         return SkinAcceptResult::Refused;
     }
-    if (!ecrireini("Typeconex", "Dossier", folder, with.optionIni)) {
+    if (!ecrireini(option::kSettingsSection, option::kSkinFolderKey, folder, with.optionIni)) {
         with.dialogs.show("Le dossier du skin n'a pas pu être enregistré dans option.ini.", "Erreur",
                           DialogButtons::Ok, DialogIcon::Exclamation);
         return SkinAcceptResult::NotStored;

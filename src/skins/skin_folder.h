@@ -25,7 +25,7 @@ std::optional<std::string> findSkinFile(const std::string& folder, const std::st
 std::optional<std::string> findSkinFile(const std::vector<std::string>& folders, const std::string& name);
 
 // The folder the skin's files are read from (one, so that a skin is never mixed from two): the
-// "Dossier" value of section "Typeconex" of `optionIni` when it is not empty; otherwise the data
+// skin folder stored in `optionIni` when it is not empty; otherwise the data
 // folder or the program folder, whichever first holds a complete skin, else whichever first holds
 // any file of one, else the data folder.
 std::vector<std::string> skinFolders(const std::string& optionIni, const std::string& dataFolder,
@@ -43,7 +43,7 @@ std::string programExecutable(const std::string& programFolder);
 
 // What "Ok" in the skin chooser does with the folder and verdict it shows.
 struct SkinAcceptance {
-    std::string optionIni;       // where "Dossier" is stored
+    std::string optionIni;       // where the skin folder is stored
     std::string programFolder;   // holds the executable started anew
     std::string runningProgram;  // started instead when that executable cannot be started
     Dialogs& dialogs;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/ini_store.h"
+#include "records/option_file.h"
 #include "shell/installer.h"
 #include "shell/update_addresses.h"
 #ifdef VQ_MJ_TRANSFERS
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
     const vq::InstallReport report = vq::installExecutable(argv[2], argv[3], vq::kPublishedExecutable);
     if (!report.replaced) {
         std::fprintf(stderr, "mj: %s\n", report.message.c_str());
-    } else if (argc == 6 && !vq::ecrireini("Typeconex", "Version", argv[5], argv[4])) {
+    } else if (argc == 6 &&
+               !vq::ecrireini(vq::option::kSettingsSection, vq::option::kVersionKey, argv[5], argv[4])) {
         std::fprintf(stderr, "mj: cannot store version %s in %s\n", argv[5], argv[4]);
     }
     if (report.start.empty()) {
