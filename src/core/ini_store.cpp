@@ -115,6 +115,7 @@ public:
     // flushed replacement is at least that old.
     bool write(const std::string& path, const std::vector<ini::Write>& writes, std::int64_t flushEveryNs = 0);
     std::string resolve(const std::string& path);
+    std::shared_ptr<const ini::Document> snapshot(const std::string& path) { return parsed(path); }
     void clear();
 
 private:
@@ -461,6 +462,19 @@ std::vector<std::pair<std::string, std::string>> lireiniSection(std::string_view
     Store& s = store();
     std::lock_guard lock(s.mutex);
     return s.readSection(section, path);
+}
+
+std::string_view IniSnapshot::valueOfFolded(std::string_view section, std::string_view key) const {
+    const std::string* v = m_doc ? m_doc->find(section, key) : nullptr;
+    return v ? std::string_view(*v) : std::string_view();
+}
+
+IniSnapshot iniSnapshot(const std::string& path) {
+    Store& s = store();
+    std::lock_guard lock(s.mutex);
+    IniSnapshot snapshot;
+    snapshot.m_doc = s.snapshot(path);
+    return snapshot;
 }
 
 bool ecrireini(std::string_view section, std::string_view key, std::string_view value,

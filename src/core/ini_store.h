@@ -19,12 +19,17 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace vq {
+
+namespace ini {
+class Document;
+}
 
 // The value of `key` in `section` of the file at `path`, blanks around it dropped, enclosing
 // quotation marks removed, cut to 254 characters; "" for a missing file, section or key.
@@ -34,6 +39,21 @@ std::string lireini(std::string_view section, std::string_view key, const std::s
 // particular order; empty for a missing file or section.
 std::vector<std::pair<std::string, std::string>> lireiniSection(std::string_view section,
                                                                 const std::string& path);
+
+// One state of an INI file, for reading many of its keys with one call of the store: each value as
+// lireini read it when the snapshot was taken.
+class IniSnapshot {
+public:
+    // The value of `key` in `section`, "" for a missing file, section or key. For names a program
+    // spells itself, already in their case-blind form (lower case) and without blanks around them:
+    // nothing is folded on each call.
+    std::string_view valueOfFolded(std::string_view section, std::string_view key) const;
+
+private:
+    friend IniSnapshot iniSnapshot(const std::string& path);
+    std::shared_ptr<const ini::Document> m_doc;
+};
+IniSnapshot iniSnapshot(const std::string& path);
 
 // Stores `value` under `key` in `section`, creating the file, the section and the key when missing.
 // Returns false when nothing could be stored (unwritable folder, full disk, or a name or value that

@@ -183,7 +183,11 @@ std::string Document::decode(std::string_view raw, bool cp1252) const {
     return cp1252 ? cp1252ToUtf8(raw) : std::string(raw);
 }
 
-const std::string* Document::find(const std::string& foldedSection, const std::string& foldedKey) const {
+std::string Document::decodedName(std::string_view raw, bool cp1252) const {
+    return cp1252 ? foldName(cp1252ToUtf8(raw)) : foldName(raw);
+}
+
+const std::string* Document::find(std::string_view foldedSection, std::string_view foldedKey) const {
     auto s = m_sections.find(foldedSection);
     if (s == m_sections.end())
         return nullptr;
@@ -242,7 +246,7 @@ void Document::parse() {
                 current = nullptr;  // not a header; what follows belongs to no readable section
                 continue;
             }
-            std::string name = foldName(decode(trimBlanks(beforeNul(line.substr(1, close - 1))), cp1252));
+            std::string name = decodedName(trimBlanks(beforeNul(line.substr(1, close - 1))), cp1252);
             auto [it, inserted] = m_sections.try_emplace(std::move(name));
             current = inserted ? &it->second : nullptr;
             if (current) {
@@ -256,13 +260,15 @@ void Document::parse() {
             continue;
         current->appendAt = eolEnd;
         current->appendNeedsEol = eolEnd == contentEnd;
-        std::string key = foldName(decode(trimBlanks(beforeNul(line.substr(0, eq))), cp1252));
-        if (key.empty() || current->keys.count(key))
+        std::string key = decodedName(trimBlanks(beforeNul(line.substr(0, eq))), cp1252);
+        if (key.empty())
+            continue;
+        auto [it, inserted] = current->keys.try_emplace(std::move(key));
+        if (!inserted)
             continue;
         std::string value = decode(unquote(trimBlanks(beforeNul(line.substr(eq + 1)))), cp1252);
         value.resize(utf8::firstCharacters(value, kMaxValueChars).size());
-        current->keys.emplace(std::move(key), KeyLine{lineStart, lineStart + indent + eq, contentEnd,
-                                                      std::move(value), cp1252});
+        it->second = KeyLine{lineStart, lineStart + indent + eq, contentEnd, std::move(value), cp1252};
     }
 }
 

@@ -4,6 +4,7 @@
 // change only the lines of the written keys.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,7 +44,7 @@ public:
     // The bytes the document was made from.
     const std::string& fileBytes() const;
     // The value as read (blanks dropped, quotes removed, cut), or nullptr.
-    const std::string* find(const std::string& foldedSection, const std::string& foldedKey) const;
+    const std::string* find(std::string_view foldedSection, std::string_view foldedKey) const;
     // Every key of a section (folded) with its value as read.
     std::vector<std::pair<std::string, std::string>> entries(const std::string& foldedSection) const;
 
@@ -55,6 +56,14 @@ public:
     std::optional<std::string> withWrites(const std::vector<Write>& writes, bool& changed) const;
 
 private:
+    // Names are looked up by view: a lookup builds no string.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+    };
+    template <typename T>
+    using ByName = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
+
     struct KeyLine {
         std::size_t lineStart, equals, contentEnd;
         std::string value;
@@ -63,7 +72,7 @@ private:
     struct Section {
         std::size_t appendAt;  // just after the line ending of its last key line (or header)
         bool appendNeedsEol;   // that line is the file's last and has no line ending
-        std::unordered_map<std::string, KeyLine> keys;
+        ByName<KeyLine> keys;
     };
 
     void parse();
@@ -73,12 +82,14 @@ private:
     // blanks that followed it ("key = value" keeps its look).
     std::size_t valueStart(const KeyLine& line, std::string_view encodedValue) const;
     std::string decode(std::string_view raw, bool cp1252) const;
+    // A name of the file in its case-blind form.
+    std::string decodedName(std::string_view raw, bool cp1252) const;
 
     std::string m_bytes;
     std::string m_utf16;  // the file's bytes when it is UTF-16LE
     bool m_cp1252 = false;
     std::string m_eol = "\n";
-    std::unordered_map<std::string, Section> m_sections;
+    ByName<Section> m_sections;
 };
 
 }  // namespace vq::ini

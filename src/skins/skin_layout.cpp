@@ -1,6 +1,7 @@
 #include "skins/skin_layout.h"
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@ namespace vq {
 
 namespace {
 
+// Names as the sources take them: in lower case.
 struct Key {
     const char* key;
     const char* control;
@@ -26,8 +28,8 @@ constexpr Key kMainCommands[] = {
     {"command12", "Command12"},
 };
 constexpr Key kMainFields[] = {
-    {"LCD1", "LCD1"},         {"LCD2", "LCD2"},
-    {"Durée", "Durée"},       {"progressbar1", "ProgressBar1"},
+    {"lcd1", "LCD1"},         {"lcd2", "LCD2"},
+    {"durée", "Durée"},       {"progressbar1", "ProgressBar1"},
     {"connect", "connect"},   {"connection", "Connection"},
     {"temps", "Temps2"},      {"text5", "Text5"},
     {"text4", "Text4"},       {"text3", "Text3"},
@@ -54,32 +56,33 @@ constexpr Key kRecordsLabels[] = {
 // The records list sits one label height below its column header.
 constexpr float kListBelowHeaderTwips = 255;
 
-LayoutStep makeStep(SkinWindow window, std::string control, LayoutProperty property) {
+LayoutStep makeStep(SkinWindow window, std::string_view control, LayoutProperty property) {
     LayoutStep step;
     step.window = window;
-    step.control = std::move(control);
+    step.control = control;
     step.property = property;
     return step;
 }
 
 class StepWriter {
 public:
-    StepWriter(SkinWindow window, const LayoutSource& source) : m_window(window), m_source(source) {}
+    // `most`: how many steps the window's reading can give at most, so that the list grows once.
+    StepWriter(SkinWindow window, const LayoutSource& source, std::size_t most)
+        : m_window(window), m_values(source()), m_most(most) {}
 
-    void position(const char* section, const std::string& key, const std::string& control) {
-        if (auto twips = parseTwips(m_source(section, key))) {
+    void position(std::string_view section, std::string_view key, std::string_view control) {
+        if (auto twips = parseTwips(m_values(section, key))) {
             LayoutStep step =
-                makeStep(m_window, control,
-                         std::string_view(section) == "Top" ? LayoutProperty::Top : LayoutProperty::Left);
+                makeStep(m_window, control, section == "top" ? LayoutProperty::Top : LayoutProperty::Left);
             step.twips = *twips;
-            m_steps.push_back(std::move(step));
+            add(std::move(step));
         }
     }
-    void color(const std::string& key, const std::string& control) {
-        if (auto rgb = parseLabelColor(m_source("Couleur", key))) {
+    void color(std::string_view key, std::string_view control) {
+        if (auto rgb = parseLabelColor(m_values("couleur", key))) {
             LayoutStep step = makeStep(m_window, control, LayoutProperty::TextColor);
             step.rgb = *rgb;
-            m_steps.push_back(std::move(step));
+            add(std::move(step));
         }
     }
     template <std::size_t N>
@@ -88,12 +91,17 @@ public:
             position(section, k.key, k.control);
         }
     }
-    void add(LayoutStep step) { m_steps.push_back(std::move(step)); }
+    void add(LayoutStep step) {
+        if (m_steps.empty())
+            m_steps.reserve(m_most);
+        m_steps.push_back(std::move(step));
+    }
     std::vector<LayoutStep> take() { return std::move(m_steps); }
 
 private:
     SkinWindow m_window;
-    const LayoutSource& m_source;
+    const LayoutValues m_values;
+    const std::size_t m_most;
     std::vector<LayoutStep> m_steps;
 };
 
@@ -120,33 +128,39 @@ std::string lowerAscii(std::string_view s) {
 }  // namespace
 
 LayoutSource layoutFile(std::string path) {
-    return [path = std::move(path)](std::string_view section, std::string_view key) {
-        return lireini(section, key, path);
+    return [path = std::move(path)]() -> LayoutValues {
+        return [snapshot = iniSnapshot(path)](std::string_view section, std::string_view key) {
+            return snapshot.valueOfFolded(section, key);
+        };
     };
 }
 
 LayoutSource layoutText(std::string text) {
     // Read once: the first line of a key wins, in whichever section of that name it stands.
-    using Values = std::map<std::pair<std::string, std::string>, std::string>;
-    auto values = std::make_shared<Values>();
+    using Keys = std::map<std::string, std::string, std::less<>>;
+    auto values = std::make_shared<std::map<std::string, Keys, std::less<>>>();
     std::string_view rest = text;
-    std::optional<std::string> section;
+    Keys* section = nullptr;
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
         const std::string_view line = trimmed(rest.substr(0, end));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            section = lowerAscii(trimmed(line.substr(1, line.size() - 2)));
+            section = &(*values)[lowerAscii(trimmed(line.substr(1, line.size() - 2)))];
         } else if (section) {
             const std::size_t eq = line.find('=');
             if (eq != std::string_view::npos)
-                values->try_emplace({*section, lowerAscii(trimmed(line.substr(0, eq)))},
-                                    trimmed(line.substr(eq + 1)));
+                section->try_emplace(lowerAscii(trimmed(line.substr(0, eq))), trimmed(line.substr(eq + 1)));
         }
     }
-    return [values](std::string_view section, std::string_view key) -> std::string {
-        auto it = values->find({lowerAscii(section), lowerAscii(key)});
-        return it == values->end() ? std::string() : it->second;
+    return [values]() -> LayoutValues {
+        return [values](std::string_view section, std::string_view key) {
+            auto s = values->find(section);
+            if (s == values->end())
+                return std::string_view();
+            auto k = s->second.find(key);
+            return k == s->second.end() ? std::string_view() : std::string_view(k->second);
+        };
     };
 }
 
@@ -173,42 +187,46 @@ std::optional<std::uint32_t> parseLabelColor(std::string_view text) {
 }
 
 std::vector<LayoutStep> readMainLayout(const LayoutSource& fichier1) {
-    StepWriter out(SkinWindow::Main, fichier1);
+    // Left, Top and colour for 14 labels, Top and Left for the rest.
+    constexpr std::size_t kMost = 14 * 3 + 6 + 2 * std::size(kMainCommands) + 2 * std::size(kMainFields);
+    StepWriter out(SkinWindow::Main, fichier1, kMost);
     for (int i = 1; i <= 14; ++i) {
-        const std::string key = "Label1(" + std::to_string(i) + ")";
+        const std::string key = "label1(" + std::to_string(i) + ")";
         const std::string control = "Label1_" + std::to_string(i);
-        out.position("Left", key, control);
-        out.position("Top", key, control);
+        out.position("left", key, control);
+        out.position("top", key, control);
         out.color(key, control);
     }
-    out.position("Top", "Label4", "Label4");
-    out.position("Left", "Label4", "Label4");
-    out.position("Top", "Label6", "Label6");
-    out.position("Left", "Label6", "Label6");
-    out.color("Label4", "Label4");
-    out.color("Label6", "Label6");
-    out.positions("Top", kMainCommands);
-    out.positions("Left", kMainCommands);
-    out.positions("Top", kMainFields);
-    out.positions("Left", kMainFields);
+    out.position("top", "label4", "Label4");
+    out.position("left", "label4", "Label4");
+    out.position("top", "label6", "Label6");
+    out.position("left", "label6", "Label6");
+    out.color("label4", "Label4");
+    out.color("label6", "Label6");
+    out.positions("top", kMainCommands);
+    out.positions("left", kMainCommands);
+    out.positions("top", kMainFields);
+    out.positions("left", kMainFields);
     return out.take();
 }
 
 std::vector<LayoutStep> readRecordsLayout(const LayoutSource& fichier2) {
-    StepWriter out(SkinWindow::Records, fichier2);
-    out.positions("Top", kRecordsTexts);
-    out.positions("Left", kRecordsTexts);
-    out.positions("Left", kRecordsCommands);
-    out.positions("Top", kRecordsCommands);
+    constexpr std::size_t kMost =
+        2 * std::size(kRecordsTexts) + 2 * std::size(kRecordsCommands) + 3 + 3 * std::size(kRecordsLabels);
+    StepWriter out(SkinWindow::Records, fichier2, kMost);
+    out.positions("top", kRecordsTexts);
+    out.positions("left", kRecordsTexts);
+    out.positions("left", kRecordsCommands);
+    out.positions("top", kRecordsCommands);
     // The key "DataGrid1" places the list's header; the list itself always follows the header.
-    out.position("Top", "DataGrid1", "Label2");
-    out.position("Left", "DataGrid1", "Label2");
+    out.position("top", "datagrid1", "Label2");
+    out.position("left", "datagrid1", "Label2");
     LayoutStep list = makeStep(SkinWindow::Records, "DataGrid1", LayoutProperty::ListUnderHeader);
     list.twips = kListBelowHeaderTwips;
     list.header = "Label2";
     out.add(std::move(list));
-    out.positions("Top", kRecordsLabels);
-    out.positions("Left", kRecordsLabels);
+    out.positions("top", kRecordsLabels);
+    out.positions("left", kRecordsLabels);
     for (const Key& k : kRecordsLabels) {
         out.color(k.key, k.control);
     }

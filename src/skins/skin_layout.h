@@ -30,10 +30,13 @@ struct LayoutStep {
     std::string header;  // ListUnderHeader only
 };
 
-// The value of a key of a section of one layout file, "" when absent.
-using LayoutSource = std::function<std::string(std::string_view section, std::string_view key)>;
+// The values of one state of a layout file: the value of a key of a section, both names given in
+// lower case, "" when absent (valid while the function lives).
+using LayoutValues = std::function<std::string_view(std::string_view section, std::string_view key)>;
+// A layout file: a reading asks it once for its values, and so sees one state of the file.
+using LayoutSource = std::function<LayoutValues()>;
 
-// A layout file on disk, read through lireini (a missing file gives "" everywhere).
+// A layout file on disk, read through the INI store (a missing file gives "" everywhere).
 LayoutSource layoutFile(std::string path);
 // A layout file's text held in memory (the built-in layout): sections and keys case-blind, blanks
 // around values dropped.

@@ -441,6 +441,13 @@ TEST_P(IniStore, SeesChangesMadeByOthers) {
     fs::rename(dir.file("other"), path);
     EXPECT_EQ(lireini("Typeconex", "Forfait", path), "Renamed");
 
+    // A snapshot is one state of the file: it keeps it while the file changes.
+    const IniSnapshot before = iniSnapshot(path);
+    writeFile(path, "[Typeconex]\nForfait=Later\n");
+    EXPECT_EQ(before.valueOfFolded("typeconex", "forfait"), "Renamed");
+    EXPECT_EQ(iniSnapshot(path).valueOfFolded("typeconex", "forfait"), "Later");
+    EXPECT_EQ(iniSnapshot(dir.file("absent.ini")).valueOfFolded("typeconex", "forfait"), "");
+
     // Our own write after an outside change builds on the outside content.
     writeFile(path, "[Typeconex]\nForfait=Outside\nVersion=2\n");
     ASSERT_TRUE(ecrireini("Typeconex", "Date", "08/12/2026", path));

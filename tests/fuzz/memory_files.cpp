@@ -84,6 +84,19 @@ const std::string& memoryFolder() {
     return folder;
 }
 
+void emptyFolder(const std::string& path) {
+    Memory& m = memory();
+    std::vector<std::string> inside;
+    for (const auto& [p, e] : m.entries)
+        if (e.file && folderOf(p) == path)
+            inside.push_back(p);
+    for (const std::string& p : inside)
+        removeFile(p);
+    Entry& folder = m.entries[path];
+    if (folder.stamp.inode == 0)
+        restamp(folder, true);
+}
+
 void putFile(const std::string& path, const std::string& bytes) {
     auto e = memory().entries.find(path);
     const bool fresh = e == memory().entries.end();

@@ -9,6 +9,9 @@ namespace vq::fuzz {
 
 // A folder that exists only in memory, created empty.
 const std::string& memoryFolder();
+// Makes `path` a folder in memory as well (whatever it is on disk), without files: those a run
+// before left in it are removed.
+void emptyFolder(const std::string& path);
 // Writes `path` in place, as an editor would (a new file when missing).
 void putFile(const std::string& path, const std::string& bytes);
 void removeFile(const std::string& path);

@@ -1,6 +1,6 @@
 // The record store against arbitrary "option.ini" files and sequences of operations: nothing fails, and
 // after every operation a fresh load of the file gives the list the store holds in memory.
-// Input: the file, then after a NUL one byte per operation. Up to 16 operations: every write parses
+// Input: the file, then after a NUL one byte per operation. Up to 8 operations: every write parses
 // the whole file again, and the faults met so far took at most six.
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxOperations = 16;
+constexpr std::size_t kMaxOperations = 8;
 
 std::string lineFor(unsigned char op) {
     const std::string plan = "plan" + std::to_string(op % 3);

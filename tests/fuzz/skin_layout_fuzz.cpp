@@ -2,12 +2,13 @@
 // gives is a usable value for a known control, no control gets the same property twice, and the steps
 // are a faithful reading of the files: writing them back as a clean layout file and reading that
 // again gives the same steps; and a file emptied on disk behind the store's back reads as empty.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -63,12 +64,13 @@ std::string colorText(std::uint32_t rgb) {
 }
 
 void checkSteps(const std::vector<LayoutStep>& steps, SkinWindow window) {
-    std::set<std::pair<std::string, LayoutProperty>> seen;
+    std::vector<std::pair<std::string_view, LayoutProperty>> seen;
+    seen.reserve(steps.size());
     int lists = 0;
     for (const LayoutStep& s : steps) {
         check(s.window == window, "a step belongs to the window whose file was read");
         check(!s.control.empty(), "a step names a control");
-        check(seen.insert({s.control, s.property}).second, "no control gets the same property twice");
+        seen.emplace_back(s.control, s.property);
         switch (s.property) {
             case LayoutProperty::Left:
             case LayoutProperty::Top:
@@ -86,28 +88,30 @@ void checkSteps(const std::vector<LayoutStep>& steps, SkinWindow window) {
         }
     }
     check(lists == (window == SkinWindow::Records ? 1 : 0), "the records list is placed exactly once");
+    std::sort(seen.begin(), seen.end());
+    check(std::adjacent_find(seen.begin(), seen.end()) == seen.end(),
+          "no control gets the same property twice");
 }
 
-// The steps written back as a clean layout file, in one replacement.
-void writeClean(const std::vector<LayoutStep>& steps, const std::string& path) {
-    vq::IniBatch batch(path);
+// The steps written back as the text of a clean layout file: each section once, one key a line.
+std::string cleanText(const std::vector<LayoutStep>& steps) {
+    std::string left = "[Left]\n", top = "[Top]\n", colors = "[Couleur]\n";
     for (const LayoutStep& s : steps) {
-        const std::string key = keyOf(s.window, s.control);
         switch (s.property) {
             case LayoutProperty::Left:
-                batch.set("Left", key, twipsText(s.twips));
+                left += keyOf(s.window, s.control) + "=" + twipsText(s.twips) + "\n";
                 break;
             case LayoutProperty::Top:
-                batch.set("Top", key, twipsText(s.twips));
+                top += keyOf(s.window, s.control) + "=" + twipsText(s.twips) + "\n";
                 break;
             case LayoutProperty::TextColor:
-                batch.set("Couleur", key, colorText(s.rgb));
+                colors += keyOf(s.window, s.control) + "=" + colorText(s.rgb) + "\n";
                 break;
             case LayoutProperty::ListUnderHeader:
                 break;
         }
     }
-    check(batch.commit(), "a clean layout file can be written");
+    return left + top + colors;
 }
 
 std::vector<LayoutStep> readLayout(SkinWindow window, const vq::LayoutSource& source) {
@@ -124,7 +128,7 @@ void exercise(SkinWindow window, const std::string& content, const std::string& 
     // The built-in layout reader takes the same text without failing and gives usable steps.
     checkSteps(readLayout(window, vq::layoutText(content)), window);
 
-    writeClean(steps, cleanPath);
+    vq::fuzz::putFile(cleanPath, cleanText(steps));
     check(sameSteps(readLayout(window, vq::layoutFile(cleanPath)), steps),
           "a clean copy of the layout reads as the original");
 

@@ -12,10 +12,9 @@
 #include <vector>
 
 #include "core/ini_store.h"
-#include "core/launcher.h"
-#include "engine/connection_source.h"
 #include "engine/engine.h"
 #include "fuzz_support.h"
+#include "memory_files.h"
 #include "plans/main_state.h"
 #include "records/record_store.h"
 #include "shell/sha256.h"
@@ -23,77 +22,23 @@
 #include "shell/transfer.h"
 #include "shell/update_fetcher.h"
 #include "shell/updater.h"
+#include "support/fakes.h"
+#include "support/port_fakes.h"
+#include "support/shell_fakes.h"
 
 namespace {
 
 using vq::fuzz::check;
 
 constexpr const char* kPayload = "new program";
-
-class ServedFile final : public vq::Transfer {
-public:
-    explicit ServedFile(std::string body) : m_body(std::move(body)) {}
-    bool fetch(const std::string&, const Options&, std::string& body) override {
-        body = m_body;
-        return true;
-    }
-    bool download(const std::string&, const Options&, const std::string& path, const StateSink&) override {
-        std::ofstream(path, std::ios::binary) << kPayload;
-        return true;
-    }
-
-private:
-    std::string m_body;
-};
-
-// A stand-in for the publisher's key: the "signature" of a text is its digest, twice.
-class DigestSigner final : public vq::SignatureVerifier {
-public:
-    static std::string sign(const std::string& message) {
-        return vq::sha256Hex(message) + vq::sha256Hex(message);
-    }
-    bool verify(std::string_view message, std::string_view signatureHex) const override {
-        return signatureHex == sign(std::string(message));
-    }
-};
-
-class FixedClock final : public vq::Clock {
-public:
-    vq::Date today() const override { return {2026, 12, 8}; }
-    vq::TimeOfDay now() const override { return {12, 0, 0}; }
-    std::int64_t elapsedMs() const override { return 0; }
-};
-
-class Offline final : public vq::ConnectionSource {
-public:
-    bool isConnected() override { return false; }
-    std::string activeConnectionName() override { return {}; }
-    std::vector<std::string> profileNames() override { return {}; }
-};
-
-class Silent final : public vq::Dialogs {
-public:
-    vq::DialogAnswer show(const std::string&, const std::string&, vq::DialogButtons,
-                          vq::DialogIcon) override {
-        return vq::DialogAnswer::Ok;
-    }
-    void showWithoutWaiting(const std::string&, const std::string&, vq::DialogIcon) override {}
-};
-
-class Starter final : public vq::Launcher {
-public:
-    std::vector<std::string> started;
-    bool start(const std::string& program, const std::vector<std::string>&) override {
-        started.push_back(program);
-        return true;
-    }
-};
+constexpr const char* kCheckUrl = "http://127.0.0.1/maj.txt";
+constexpr const char* kDownloadUrl = "ftp://127.0.0.1/Varlotte";
 
 // The installed version as a start of the program in `folder` reads it.
 int startUp(const std::string& folder) {
-    FixedClock clock;
-    Offline source;
-    Silent dialogs;
+    vq::test::FakeClock clock;
+    vq::test::ScriptedSource source;
+    vq::test::FakeDialogs dialogs;
     vq::RecordStore records(folder + "/option.ini");
     vq::MainState state;
     vq::Engine engine(state, {clock, source, dialogs, records}, folder);
@@ -148,10 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto installed = static_cast<std::int16_t>(data[0] | (data[1] << 8));
     const std::string body(reinterpret_cast<const char*>(data + 2), size - 2);
 
-    static unsigned run = 0;
-    const std::string program = vq::fuzz::scratchFolder() + "/v" + std::to_string(run++ % 64);
-    std::filesystem::remove_all(program);
-    std::filesystem::create_directories(program);
+    // One program folder for every run: on disk for the downloads, in memory for the INI files.
+    static const std::string program = [] {
+        const std::string folder = vq::fuzz::scratchFolder() + "/program";
+        std::filesystem::create_directories(folder);
+        return folder;
+    }();
+    for (const auto& entry : std::filesystem::directory_iterator(program))
+        std::filesystem::remove(entry.path());
+    vq::fuzz::emptyFolder(program);
 
     const vq::VersionFile direct = vq::parseVersionFile(body);
     checkParsed(direct);
@@ -162,26 +112,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int atStart = startUp(program);
     check(atStart == installed, "start-up reads the installed version");
 
-    ServedFile server(body);
-    const DigestSigner signer;
+    vq::test::FakeTransfer server;
+    server.documents[kCheckUrl] = body;
+    server.documents[kDownloadUrl] = kPayload;
+    const vq::test::FakeVerifier signer;
     vq::UpdateFetcher fetcher(server, signer);
     vq::Updater updater(vq::defaultUpdateAddresses(), program + "/mj", program, program);
-    const auto fetched = fetcher.check("http://127.0.0.1/maj.txt");
+    const auto fetched = fetcher.check(kCheckUrl);
     const bool signedFile =
         body.size() <= 4096 && !direct.versionText.empty() && !direct.digest.empty() &&
-        direct.signature == DigestSigner::sign(vq::signedMessage(direct.versionText, direct.digest));
+        direct.signature == vq::test::fakeSign(vq::signedMessage(direct.versionText, direct.digest));
     check(fetched.has_value() == signedFile, "only a signed version file within its bounds is read");
     check(!fetched || (fetched->versionText == direct.versionText && fetched->digest == direct.digest),
           "a fetched version file reads as its text");
     if (!vq::isNewerVersion(direct, atStart)) {
-        std::filesystem::remove_all(program);
+        vq::clearIniCache();  // what a run allocates, it frees: no leak check after each run
         return 0;
     }
 
-    const bool verified = fetcher.download("ftp://127.0.0.1/Varlotte", {}, vq::defaultDownloadLimits(),
-                                           direct, updater.downloadedPath(), {});
+    const bool verified = fetcher.download(kDownloadUrl, {}, vq::defaultDownloadLimits(), direct,
+                                           updater.downloadedPath(), [](vq::TransferState) {});
     check(verified == (!direct.signature.empty() &&
-                       direct.signature == DigestSigner::sign(vq::signedMessage(direct.versionText,
+                       direct.signature == vq::test::fakeSign(vq::signedMessage(direct.versionText,
                                                                                 vq::sha256Hex(kPayload)))),
           "a download is verified exactly when the signature covers it");
     if (!verified) {
@@ -196,16 +148,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vq::MainState state;
     state.cheminoption = program + "/option.ini";
     state.chemintempo = program + "/tempo.ini";
-    Starter starter;
+    vq::test::FakeLauncher starter;
     check(updater.install(direct.versionText, state, starter, 1), "a downloaded update is installed");
-    check(starter.started == std::vector<std::string>{updater.installerPath()},
+    check(starter.programs() == std::vector<std::string>{updater.installerPath()},
           "the installer is started once");
     // What the installer does once it has replaced the executable.
     check(vq::ecrireini("Typeconex", "Version", direct.versionText, state.cheminoption),
           "the version is stored");
     const int afterUpdate = startUp(program);
     check(!vq::isNewerVersion(direct, afterUpdate), "an installed version is not offered again");
-
-    std::filesystem::remove_all(program);
+    vq::clearIniCache();
     return 0;
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <vector>
 
@@ -12,61 +11,14 @@
 #include "shell/update_addresses.h"
 #include "shell/update_fetcher.h"
 #include "support/fakes.h"
+#include "support/shell_fakes.h"
 
 namespace vq {
 namespace {
 
-// Serves documents from a map; a download writes the document (or part of it) and reports states.
-class FakeTransfer final : public Transfer {
-public:
-    std::map<std::string, std::string> documents;
-    bool cutShort = false;  // the download stops half-way with a failure
-    std::vector<std::string> requested;
-    Options lastOptions;
-
-    // Like a server that ignores the limits it was given: the fetcher must not trust it to.
-    bool fetch(const std::string& url, const Options& options, std::string& body) override {
-        requested.push_back(url);
-        lastOptions = options;
-        auto it = documents.find(url);
-        if (it == documents.end()) {
-            return false;
-        }
-        body = it->second;
-        return true;
-    }
-    bool download(const std::string& url, const Options& options, const std::string& path,
-                  const StateSink& onState) override {
-        requested.push_back(url);
-        lastOptions = options;
-        onState(TransferState::Connecting);
-        auto it = documents.find(url);
-        if (it == documents.end()) {
-            onState(TransferState::Error);
-            return false;
-        }
-        onState(TransferState::Receiving);
-        const std::string& content = it->second;
-        test::writeFile(path, cutShort ? content.substr(0, content.size() / 2) : content);
-        if (cutShort) {
-            onState(TransferState::Error);
-            return false;
-        }
-        onState(TransferState::Completed);
-        return true;
-    }
-};
-
-// A stand-in for the publisher's key: the "signature" of a text is its digest, twice.
-std::string fakeSign(const std::string& message) {
-    return sha256Hex(message) + sha256Hex(message);
-}
-class FakeVerifier final : public SignatureVerifier {
-public:
-    bool verify(std::string_view message, std::string_view signatureHex) const override {
-        return signatureHex == fakeSign(std::string(message));
-    }
-};
+using test::fakeSign;
+using test::FakeTransfer;
+using test::FakeVerifier;
 
 constexpr const char* kWeb = "http://127.0.0.1:8000";
 constexpr const char* kFtp = "ftp://127.0.0.1:2121";
