@@ -17,7 +17,6 @@ import re
 import subprocess
 import sys
 import threading
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (ABOUT_AT, ABOUT_WIDTH, CHOOSER_WIDTH, REDUCE_AT, SKIN_AT, Failure, Session,  # noqa: E402
@@ -184,7 +183,8 @@ def main():
             session.write_option(MAISON)
             pid = session.launch()
         wid = session.window(pid)
-        time.sleep(1.0)  # the window and the icon settle before the first click
+        if sys.argv[2] == "status_notifier":
+            wait_for("the program's icon to register", session.icon_registered)
         if calls is not None:
             scenarios[sys.argv[2]](session, pid, wid, calls)
             calls.stop()

@@ -219,6 +219,35 @@ class Session:
         for method in ("RegisterStatusNotifierItem", "RegisterStatusNotifierHost"):
             self.watcher.AddMethod(WATCHER, method, "s", "", "")
 
+    def icon_registered(self):
+        """Whether the program's icon has registered with the D-Bus notification area."""
+        return bool(self.watcher.GetMethodCalls("RegisterStatusNotifierItem"))
+
+    def icon_embedded(self, pid):
+        """Whether a window of the program sits inside another client's window, as an icon docked in
+        an XEmbed notification area does."""
+        from Xlib import X, display, error
+
+        d = display.Display(self.display)
+        try:
+            pid_atom = d.intern_atom("_NET_WM_PID")
+
+            def inside(window, depth):
+                for child in window.query_tree().children:
+                    if depth > 0:
+                        prop = child.get_full_property(pid_atom, X.AnyPropertyType)
+                        if prop is not None and len(prop.value) and prop.value[0] == pid:
+                            return True
+                    if inside(child, depth + 1):
+                        return True
+                return False
+
+            return inside(d.screen().root, 0)
+        except error.XError:  # a window went away during the walk: look again
+            return False
+        finally:
+            d.close()
+
     def activate_icon(self):
         """A click on the program's icon, as the D-Bus notification area reports it."""
         import dbus

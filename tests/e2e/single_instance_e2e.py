@@ -64,7 +64,7 @@ def scenario(s):
     s.write_option(MAISON)
     pid = s.launch()
     wid = s.window(pid)
-    time.sleep(1.0)  # the notification icon settles in the area
+    wait_for("the notification icon to dock in the area", lambda: s.icon_embedded(pid))
     s.click(wid, REDUCE_AT)
     wait_for("the main window to hide", lambda: not s.viewable(wid), timeout=5)
     before = files(s)
